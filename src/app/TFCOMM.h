@@ -1,0 +1,175 @@
+#pragma once
+
+#include "app/LoggerState.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+
+class QAction;
+class QCheckBox;
+class QFrame;
+class QKeyEvent;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QMenu;
+class QPushButton;
+class QTableView;
+class QTimer;
+class QToolButton;
+class LcdLabel;
+class UserDialogs;
+class TChartControl;
+class THidDevice;
+class THidDeviceController;
+namespace hid {
+class Platform;
+}
+
+// What the main window is given from outside: the message boxes and file
+// dialogs, the HID devices (the machine's or the simulator's) and the query
+// of the system's decimal separator.
+struct TFCOMMServices {
+    UserDialogs* dialogs = nullptr;
+    hid::Platform* hidPlatform = nullptr;
+    std::function<QString()> queryDecimalSeparator; // empty: the system locale's
+};
+
+// The main window FCOMM. Its handlers keep the names the system uses and
+// delegate to units that can be tested without a window. The handlers of one
+// area live in their own source file (TFCOMM_<area>.cpp).
+class TFCOMM : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TFCOMM(const TFCOMMServices& services, QWidget* parent = nullptr);
+    ~TFCOMM() override;
+
+    // ---- Application shell (TFCOMM.cpp) ---------------------------------
+    void FormCreate();
+    void FormDestroy();
+    void BitBtn1Click();
+    static QString QueryDecimalSeparator();
+
+    LoggerState State;
+    QString DecimalSep;
+    UserDialogs& Dialogs() const { return *dialogs_; }
+
+    QToolButton* USBCon = nullptr;
+    QCheckBox* RecallData = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    QCheckBox* B2400 = nullptr;
+    QCheckBox* B4800 = nullptr;
+    QCheckBox* B9600 = nullptr;
+    QToolButton* RecordNew = nullptr;
+    QToolButton* OpenDataFiles = nullptr;
+    QToolButton* saveas = nullptr;
+    QToolButton* BtPrint = nullptr;
+    QTimer* ConTimer = nullptr;
+    QTimer* Trecord = nullptr;
+
+    // ---- LCD readout, decoder and judgement (TFCOMM_Readout.cpp) ---------
+    void LcdDisplay81();
+    void JudgeReading(QLineEdit* valueEdit, QLineEdit* loEdit, QLineEdit* hiEdit);
+    bool T1LOKeyPress(QLineEdit* sender, QKeyEvent* key); // true: key discarded
+    void T1LOChange(QLineEdit* sender);
+
+    QFrame* Panel1 = nullptr;
+    LcdLabel* LcdD4 = nullptr;
+    LcdLabel* LcdD3 = nullptr;
+    LcdLabel* LcdD2 = nullptr;
+    LcdLabel* LcdD1 = nullptr;
+    QFrame* LcdP0 = nullptr;
+    QFrame* LcdP1 = nullptr;
+    QFrame* LcdP2 = nullptr;
+    LcdLabel* LcdFH = nullptr;
+    LcdLabel* LcdTX = nullptr;
+    QLabel* LCDTYPET = nullptr;
+    QLabel* LCDTYPE = nullptr;
+    LcdLabel* LcdTimeT = nullptr;
+    LcdLabel* LCDTime = nullptr;
+    LcdLabel* LCDC = nullptr;
+    QFrame* Panel4 = nullptr;
+    QLineEdit* T1LO = nullptr;
+    QLineEdit* T1VALUE = nullptr;
+    QLineEdit* T1HI = nullptr;
+    QFrame* Panel5 = nullptr;
+    QLineEdit* T2LO = nullptr;
+    QLineEdit* T2VALUE = nullptr;
+    QLineEdit* T2HI = nullptr;
+    QFrame* Panel6 = nullptr;
+    QLineEdit* T1_T2 = nullptr;
+
+    // ---- Trend chart (TFCOMM_Chart.cpp) ----------------------------------
+    // Start-up steps of the chart, called by FormCreate in its order.
+    void ChartCreate();            // ChartControl for Chtshow, page width 100
+    void ChartFillPlaceholders();  // one placeholder point per series
+    void ChartSetStartupRange();   // SetAxisMax(10000), SetAxisMin(-10000)
+    void ChartDestroy();
+    // The decoder's hand-off: widen the vertical range around a reading.
+    void ChartWidenRange(double value);
+    // The schedule's hand-off: plot a reading and show the page number.
+    void ChartAddReading(double value);
+    void BtFirstClick();
+    void BTPreviousClick();
+    void BtNextClick();
+    void BTlastClick();
+    void MaxrecordExit();
+
+    TChartControl* ChartControl = nullptr;
+    QWidget* Chtshow = nullptr;
+    QLineEdit* Maxrecord = nullptr;
+    QToolButton* BtFirst = nullptr;
+    QToolButton* BTPrevious = nullptr;
+    QToolButton* Bt10 = nullptr;
+    QToolButton* BtNext = nullptr;
+    QToolButton* BTlast = nullptr;
+    QToolButton* BtNew = nullptr;
+    QToolButton* BtSave = nullptr;
+    QLabel* CONok = nullptr;
+    QLabel* CONokN = nullptr;
+
+    // ---- Reading table and sampling schedule (TFCOMM_Recording.cpp) -------
+    void TableCreate(); // creates and opens cds1
+    void TableDestroy();
+    void INDataToTable();
+    void TrecordTimer();
+    void RecordSITimeChange();
+    bool RecordSITimeKeyPress(QLineEdit* sender, QKeyEvent* key); // true: discarded
+    void RecordNewClick();
+
+    QCheckBox* RepeatSet = nullptr;
+    QCheckBox* RecordSI = nullptr;
+    QLineEdit* RecordSITime = nullptr;
+    QTableView* DBGrid1 = nullptr;
+    QMenu* RecordMenu = nullptr;
+
+    // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
+    void LinkDestroy(); // ends any reader before the device objects go away
+
+    THidDeviceController* HidCtl = nullptr;
+    THidDevice* ActiveCable = nullptr;
+    QListWidget* DevListBox = nullptr;
+    QToolButton* ReadBtn = nullptr;
+    QPushButton* SetFeature = nullptr;
+    QPushButton* SendData = nullptr;
+    QMenu* ConnectMenu = nullptr;
+
+private:
+    void buildForm();
+    void buildLinkRow(QWidget* client);
+    void buildReadout(QWidget* client);
+    void buildLimitPanels(QWidget* client);
+    void buildRecordingRow(QWidget* client);
+    // Each area builds its own controls on the client area.
+    void CreateReadoutBehaviour();        // TFCOMM_Readout.cpp
+    void CreateChartControls(QWidget* client);     // TFCOMM_Chart.cpp
+    void CreateRecordingControls(QWidget* client); // TFCOMM_Recording.cpp
+    void CreateLinkControls(QWidget* client);      // TFCOMM_Link.cpp
+
+    UserDialogs* dialogs_;
+    hid::Platform* hidPlatform_;
+    std::function<QString()> queryDecimalSeparator_;
+};

@@ -1,0 +1,1 @@
+// Placeholder until the area has sources of its own.

@@ -1,0 +1,295 @@
+#include "lcd/LcdText.h"
+
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+
+#include <cmath>
+#include <vector>
+
+namespace lcd {
+namespace {
+
+// Metrics as fractions of the pixel size (em height).
+constexpr qreal kBaseline = 0.91;    // baseline below the top of the box
+constexpr qreal kDigitHeight = 0.69; // height of a digit cell
+constexpr qreal kBodyWidth = 0.31;   // width of a digit cell's segments
+constexpr qreal kAdvance = 0.36;     // advance of one digit cell
+constexpr qreal kSlant = 0.07;       // italic slant (x shift per unit of height)
+constexpr qreal kStroke = 0.062;     // segment thickness
+constexpr qreal kBoldStroke = 0.082;
+
+// Seven segments, as bits:
+//    aaa
+//   f   b
+//    ggg
+//   e   c
+//    ddd
+enum Segment : unsigned { A = 1, B = 2, C = 4, D = 8, E = 16, F = 32, G = 64 };
+
+struct Line {
+    qreal x1, y1, x2, y2; // in cell units: x 0..width, y 0 (top) .. 1 (bottom)
+};
+
+// One glyph: its lit segments, extra strokes, a degree mark, and its width
+// in cell units.
+struct Glyph {
+    unsigned segments = 0;
+    std::vector<Line> strokes;
+    bool degree = false; // the small ring of the temperature symbols
+    qreal width = 1.0;
+    bool isCell = true;  // a seven-segment cell (gets ghost segments)
+    bool known = true;
+};
+
+Glyph glyphFor(QChar ch)
+{
+    Glyph g;
+    switch (ch.unicode()) {
+    case '0': g.segments = A | B | C | D | E | F; break;
+    case '1': g.segments = B | C; break;
+    case '2': g.segments = A | B | D | E | G; break;
+    case '3': g.segments = A | B | C | D | G; break;
+    case '4': g.segments = B | C | F | G; break;
+    case '5': case 'S': g.segments = A | C | D | F | G; break;
+    case '6': g.segments = A | C | D | E | F | G; break;
+    case '7': g.segments = A | B | C; break;
+    case '8': g.segments = A | B | C | D | E | F | G; break;
+    case '9': g.segments = A | B | C | D | F | G; break;
+    case 'C': g.segments = A | D | E | F; break;
+    case 'D': g.segments = B | C | D | E | G; break; // lower-case d, as meters show it
+    case 'E': g.segments = A | D | E | F | G; break;
+    case 'H': g.segments = B | C | E | F | G; break;
+    case '@': g.segments = D | E | F; break; // the letter L
+    case '-': g.segments = G; break;
+    case ' ': break;
+    case 'T':
+        g.segments = A;
+        g.strokes = {{0.5, 0.0, 0.5, 1.0}};
+        break;
+    case 'M':
+        g.segments = B | C | E | F;
+        g.strokes = {{0.0, 0.0, 0.5, 0.45}, {1.0, 0.0, 0.5, 0.45}};
+        break;
+    case 'K': // the kelvin symbol
+        g.segments = E | F;
+        g.strokes = {{1.0, 0.0, 0.08, 0.5}, {0.08, 0.5, 1.0, 1.0}};
+        g.isCell = false;
+        break;
+    case '#': // degrees Celsius
+        g.segments = A | D | E | F;
+        g.degree = true;
+        g.width = 1.0;
+        g.isCell = false;
+        break;
+    case '?': // degrees Fahrenheit
+        g.segments = A | E | F | G;
+        g.degree = true;
+        g.isCell = false;
+        break;
+    case ':':
+        g.width = 0.35;
+        g.isCell = false;
+        break;
+    default:
+        g.known = false;
+        g.isCell = false;
+        break;
+    }
+    return g;
+}
+
+// Width of the degree ring in cell units; the temperature symbols put the
+// ring before the letter.
+constexpr qreal kDegreeWidth = 0.45;
+
+qreal glyphAdvance(const Glyph& g, qreal px)
+{
+    qreal units = g.width + (g.degree ? kDegreeWidth : 0.0);
+    return units * kAdvance * px;
+}
+
+QFont fallbackFont(const Style& style)
+{
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setStyleHint(QFont::SansSerif);
+    // Capitals as tall as a digit cell.
+    font.setPixelSize(std::max(1, int(std::lround(style.pixelSize * kDigitHeight / 0.72))));
+    font.setBold(style.bold);
+    return font;
+}
+
+class GlyphPainter {
+public:
+    GlyphPainter(QPainter& painter, const Style& style) : p_(painter), style_(style)
+    {
+        px_ = style.pixelSize;
+        height_ = kDigitHeight * px_;
+        cellWidth_ = kBodyWidth * px_;
+        stroke_ = (style.bold ? kBoldStroke : kStroke) * px_;
+    }
+
+    // Draws one glyph with its cell's left edge at x and returns the advance.
+    qreal draw(QChar ch, qreal x, qreal baseline)
+    {
+        const Glyph g = glyphFor(ch);
+        if (!g.known)
+            return drawFallback(ch, x, baseline);
+        top_ = baseline - height_;
+        qreal cellX = x;
+        if (g.degree) {
+            drawDegree(cellX);
+            cellX += kDegreeWidth * kAdvance * px_;
+        }
+        originX_ = cellX;
+        if (ch == QLatin1Char(':')) {
+            drawColon(x);
+            return glyphAdvance(g, px_);
+        }
+        if (style_.ghostSegments && g.isCell) {
+            QColor ghost = style_.ink;
+            ghost.setAlpha(22);
+            drawSegments(A | B | C | D | E | F | G, ghost);
+        }
+        drawSegments(g.segments, style_.ink);
+        for (const Line& line : g.strokes)
+            drawStroke(line, style_.ink);
+        return glyphAdvance(g, px_);
+    }
+
+private:
+    QPointF map(qreal ux, qreal uy) const
+    {
+        // Slant: the top leans right.
+        const qreal y = top_ + uy * height_;
+        const qreal x = originX_ + ux * cellWidth_ + (1.0 - uy) * kSlant * height_;
+        return {x, y};
+    }
+
+    // A segment as a hexagon with pointed ends, shortened to leave small gaps.
+    void drawSegment(qreal x1, qreal y1, qreal x2, qreal y2, const QColor& colour)
+    {
+        const QPointF p1 = map(x1, y1);
+        const QPointF p2 = map(x2, y2);
+        const QPointF d = p2 - p1;
+        const qreal len = std::hypot(d.x(), d.y());
+        if (len <= 0)
+            return;
+        const QPointF u = d / len;
+        const QPointF n(-u.y(), u.x());
+        const qreal half = stroke_ / 2;
+        const qreal gap = stroke_ * 0.18;
+        const QPointF s = p1 + u * gap;
+        const QPointF e = p2 - u * gap;
+        QPolygonF poly;
+        poly << s << s + u * half + n * half << e - u * half + n * half << e
+             << e - u * half - n * half << s + u * half - n * half;
+        p_.setPen(Qt::NoPen);
+        p_.setBrush(colour);
+        p_.drawPolygon(poly);
+    }
+
+    void drawSegments(unsigned bits, const QColor& colour)
+    {
+        if (bits & A) drawSegment(0, 0, 1, 0, colour);
+        if (bits & B) drawSegment(1, 0, 1, 0.5, colour);
+        if (bits & C) drawSegment(1, 0.5, 1, 1, colour);
+        if (bits & D) drawSegment(0, 1, 1, 1, colour);
+        if (bits & E) drawSegment(0, 0.5, 0, 1, colour);
+        if (bits & F) drawSegment(0, 0, 0, 0.5, colour);
+        if (bits & G) drawSegment(0, 0.5, 1, 0.5, colour);
+    }
+
+    void drawStroke(const Line& line, const QColor& colour)
+    {
+        QPen pen(colour, stroke_ * 0.85, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        p_.setPen(pen);
+        p_.setBrush(Qt::NoBrush);
+        p_.drawLine(map(line.x1, line.y1), map(line.x2, line.y2));
+    }
+
+    void drawDegree(qreal x)
+    {
+        const qreal size = 0.26 * height_;
+        const qreal pen = std::max<qreal>(1.0, stroke_ * 0.6);
+        const QRectF ring(x + kSlant * height_ * 0.9 + pen, top_ + pen / 2, size, size);
+        p_.setPen(QPen(style_.ink, pen));
+        p_.setBrush(Qt::NoBrush);
+        p_.drawEllipse(ring);
+    }
+
+    void drawColon(qreal x)
+    {
+        const qreal dot = stroke_ * 1.1;
+        p_.setPen(Qt::NoPen);
+        p_.setBrush(style_.ink);
+        for (qreal uy : {0.3, 0.75}) {
+            const qreal y = top_ + uy * height_;
+            const qreal cx = x + 0.17 * kAdvance * px_ + (1.0 - uy) * kSlant * height_;
+            p_.drawRect(QRectF(cx - dot / 2, y - dot / 2, dot, dot));
+        }
+    }
+
+    qreal drawFallback(QChar ch, qreal x, qreal baseline)
+    {
+        const QFont font = fallbackFont(style_);
+        p_.setFont(font);
+        p_.setPen(style_.ink);
+        p_.drawText(QPointF(x, baseline), QString(ch));
+        return QFontMetricsF(font).horizontalAdvance(ch);
+    }
+
+    QPainter& p_;
+    const Style& style_;
+    qreal px_ = 0, height_ = 0, cellWidth_ = 0, stroke_ = 0;
+    qreal top_ = 0, originX_ = 0;
+};
+
+} // namespace
+
+QSizeF textSize(const QString& text, const Style& style)
+{
+    qreal width = 0;
+    for (QChar ch : text) {
+        const Glyph g = glyphFor(ch);
+        width += g.known ? glyphAdvance(g, style.pixelSize)
+                         : QFontMetricsF(fallbackFont(style)).horizontalAdvance(ch);
+    }
+    if (!text.isEmpty())
+        width += kSlant * kDigitHeight * style.pixelSize;
+    return {std::ceil(width), std::ceil(style.pixelSize * 1.115)};
+}
+
+void drawText(QPainter& painter, const QPointF& topLeft, const QString& text, const Style& style)
+{
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing, true);
+    GlyphPainter glyphs(painter, style);
+    const qreal baseline = topLeft.y() + kBaseline * style.pixelSize;
+    qreal x = topLeft.x();
+    for (QChar ch : text)
+        x += glyphs.draw(ch, x, baseline);
+    painter.restore();
+}
+
+void drawTextIn(QPainter& painter, const QRectF& rect, const QString& text, const Style& style,
+                Qt::Alignment alignment)
+{
+    const QSizeF size = textSize(text, style);
+    qreal x = rect.left();
+    if (alignment & Qt::AlignRight)
+        x = rect.right() - size.width();
+    else if (alignment & Qt::AlignHCenter)
+        x = rect.left() + (rect.width() - size.width()) / 2;
+    // Centre the digit cell, not the whole em box.
+    const qreal cellCentre = (kBaseline - kDigitHeight / 2) * style.pixelSize;
+    const qreal y = rect.center().y() - cellCentre;
+    painter.save();
+    painter.setClipRect(rect, Qt::IntersectClip);
+    drawText(painter, QPointF(x, y), text, style);
+    painter.restore();
+}
+
+} // namespace lcd
