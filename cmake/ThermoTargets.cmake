@@ -39,3 +39,20 @@ function(thermo_test name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
 endfunction()
+
+# The sources of an area folder: every .cpp directly in it (the folder's
+# files come and go as the area grows; CONFIGURE_DEPENDS re-globs on build).
+function(thermo_glob_sources out dir)
+  file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp)
+  set(${out} ${sources} PARENT_SCOPE)
+endfunction()
+
+# Adds every direct subfolder of dir that has a CMakeLists.txt.
+function(thermo_add_subfolders dir)
+  file(GLOB entries LIST_DIRECTORIES true ${dir}/*)
+  foreach(entry ${entries})
+    if(IS_DIRECTORY ${entry} AND EXISTS ${entry}/CMakeLists.txt)
+      add_subdirectory(${entry})
+    endif()
+  endforeach()
+endfunction()

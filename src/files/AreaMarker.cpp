@@ -1,0 +1,1 @@
+// Area marker: the library exists before its first unit.

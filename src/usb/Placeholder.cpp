@@ -1,1 +1,0 @@
-// Placeholder until the area has sources of its own.
