@@ -112,6 +112,8 @@ public:
     void ChartWidenRange(double value);
     // The schedule's hand-off: plot a reading and show the page number.
     void ChartAddReading(double value);
+    // "New" empties the chart.
+    void ChartClear();
     void BtFirstClick();
     void BTPreviousClick();
     void BtNextClick();

@@ -53,6 +53,7 @@ void TFCOMM::ChartSetStartupRange() {}
 void TFCOMM::ChartDestroy() {}
 void TFCOMM::ChartWidenRange(double) {}
 void TFCOMM::ChartAddReading(double) {}
+void TFCOMM::ChartClear() {}
 void TFCOMM::BtFirstClick() {}
 void TFCOMM::BTPreviousClick() {}
 void TFCOMM::BtNextClick() {}
