@@ -30,14 +30,18 @@ function(thermo_library name)
 endfunction()
 
 # A GoogleTest executable registered with CTest. GUI tests run offscreen.
+# Its tests carry the test folder's name as label (usb, app, ...) plus any
+# LABELS given; the ThreadSanitizer run selects tests by label "threads".
 function(thermo_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock)
   thermo_target_options(${name})
+  get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300
+               LABELS "${folder};${ARG_LABELS}")
 endfunction()
 
 # The sources of an area folder: every .cpp directly in it (the folder's
