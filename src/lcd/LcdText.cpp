@@ -40,7 +40,7 @@ struct Glyph {
     std::vector<Line> strokes;
     bool degree = false; // the small ring of the temperature symbols
     qreal width = 1.0;
-    bool isCell = true;  // a seven-segment cell (gets ghost segments)
+    bool isCell = true; // a seven-segment cell (gets ghost segments)
     bool known = true;
 };
 
@@ -53,7 +53,7 @@ Glyph glyphFor(QChar ch)
     case '2': g.segments = A | B | D | E | G; break;
     case '3': g.segments = A | B | C | D | G; break;
     case '4': g.segments = B | C | F | G; break;
-    case '5': case 'S': g.segments = A | C | D | F | G; break;
+    case '5': g.segments = A | C | D | F | G; break;
     case '6': g.segments = A | C | D | E | F | G; break;
     case '7': g.segments = A | B | C; break;
     case '8': g.segments = A | B | C | D | E | F | G; break;
@@ -61,32 +61,25 @@ Glyph glyphFor(QChar ch)
     case 'C': g.segments = A | D | E | F; break;
     case 'D': g.segments = B | C | D | E | G; break; // lower-case d, as meters show it
     case 'E': g.segments = A | D | E | F | G; break;
-    case 'H': g.segments = B | C | E | F | G; break;
     case '@': g.segments = D | E | F; break; // the letter L
     case '-': g.segments = G; break;
     case ' ': break;
-    case 'T':
-        g.segments = A;
-        g.strokes = {{0.5, 0.0, 0.5, 1.0}};
-        break;
-    case 'M':
-        g.segments = B | C | E | F;
-        g.strokes = {{0.0, 0.0, 0.5, 0.45}, {1.0, 0.0, 0.5, 0.45}};
-        break;
     case 'K': // the kelvin symbol
         g.segments = E | F;
         g.strokes = {{1.0, 0.0, 0.08, 0.5}, {0.08, 0.5, 1.0, 1.0}};
+        g.width = 1.15;
         g.isCell = false;
         break;
     case '#': // degrees Celsius
         g.segments = A | D | E | F;
         g.degree = true;
-        g.width = 1.0;
+        g.width = 1.25;
         g.isCell = false;
         break;
     case '?': // degrees Fahrenheit
         g.segments = A | E | F | G;
         g.degree = true;
+        g.width = 1.25;
         g.isCell = false;
         break;
     case ':':
@@ -103,7 +96,7 @@ Glyph glyphFor(QChar ch)
 
 // Width of the degree ring in cell units; the temperature symbols put the
 // ring before the letter.
-constexpr qreal kDegreeWidth = 0.45;
+constexpr qreal kDegreeWidth = 0.8;
 
 qreal glyphAdvance(const Glyph& g, qreal px)
 {
@@ -128,7 +121,9 @@ public:
         px_ = style.pixelSize;
         height_ = kDigitHeight * px_;
         cellWidth_ = kBodyWidth * px_;
-        stroke_ = (style.bold ? kBoldStroke : kStroke) * px_;
+        // Small captions need relatively heavier segments to stay legible.
+        const qreal weight = px_ < 40 ? 1.5 : 1.0;
+        stroke_ = std::max<qreal>(1.5, (style.bold ? kBoldStroke : kStroke) * weight * px_);
     }
 
     // Draws one glyph with its cell's left edge at x and returns the advance.
@@ -144,6 +139,8 @@ public:
             cellX += kDegreeWidth * kAdvance * px_;
         }
         originX_ = cellX;
+        // Symbol cells are wider than digit cells.
+        glyphWidth_ = cellWidth_ * g.width;
         if (ch == QLatin1Char(':')) {
             drawColon(x);
             return glyphAdvance(g, px_);
@@ -164,7 +161,7 @@ private:
     {
         // Slant: the top leans right.
         const qreal y = top_ + uy * height_;
-        const qreal x = originX_ + ux * cellWidth_ + (1.0 - uy) * kSlant * height_;
+        const qreal x = originX_ + ux * glyphWidth_ + (1.0 - uy) * kSlant * height_;
         return {x, y};
     }
 
@@ -193,13 +190,20 @@ private:
 
     void drawSegments(unsigned bits, const QColor& colour)
     {
-        if (bits & A) drawSegment(0, 0, 1, 0, colour);
-        if (bits & B) drawSegment(1, 0, 1, 0.5, colour);
-        if (bits & C) drawSegment(1, 0.5, 1, 1, colour);
-        if (bits & D) drawSegment(0, 1, 1, 1, colour);
-        if (bits & E) drawSegment(0, 0.5, 0, 1, colour);
-        if (bits & F) drawSegment(0, 0, 0, 0.5, colour);
-        if (bits & G) drawSegment(0, 0.5, 1, 0.5, colour);
+        if (bits & A)
+            drawSegment(0, 0, 1, 0, colour);
+        if (bits & B)
+            drawSegment(1, 0, 1, 0.5, colour);
+        if (bits & C)
+            drawSegment(1, 0.5, 1, 1, colour);
+        if (bits & D)
+            drawSegment(0, 1, 1, 1, colour);
+        if (bits & E)
+            drawSegment(0, 0.5, 0, 1, colour);
+        if (bits & F)
+            drawSegment(0, 0, 0, 0.5, colour);
+        if (bits & G)
+            drawSegment(0, 0.5, 1, 0.5, colour);
     }
 
     void drawStroke(const Line& line, const QColor& colour)
@@ -212,7 +216,7 @@ private:
 
     void drawDegree(qreal x)
     {
-        const qreal size = 0.26 * height_;
+        const qreal size = 0.24 * height_;
         const qreal pen = std::max<qreal>(1.0, stroke_ * 0.6);
         const QRectF ring(x + kSlant * height_ * 0.9 + pen, top_ + pen / 2, size, size);
         p_.setPen(QPen(style_.ink, pen));
@@ -244,13 +248,31 @@ private:
     QPainter& p_;
     const Style& style_;
     qreal px_ = 0, height_ = 0, cellWidth_ = 0, stroke_ = 0;
-    qreal top_ = 0, originX_ = 0;
+    qreal top_ = 0, originX_ = 0, glyphWidth_ = 0;
 };
+
+// The channel and clock-mode captions ("T1", "T1-T2", "H:M", "M:S") are
+// printed annunciators on the meter's glass, not segment digits: a text with
+// a letter other than the symbol letters is drawn wholly in the plain face.
+bool isCaption(const QString& text)
+{
+    for (QChar ch : text)
+        if (ch.isLetter() && !QStringLiteral("CDEK").contains(ch))
+            return true;
+    return false;
+}
+
+qreal fallbackWidth(const QString& text, const Style& style)
+{
+    return QFontMetricsF(fallbackFont(style)).horizontalAdvance(text);
+}
 
 } // namespace
 
 QSizeF textSize(const QString& text, const Style& style)
 {
+    if (isCaption(text))
+        return {std::ceil(fallbackWidth(text, style)), std::ceil(style.pixelSize * 1.115)};
     qreal width = 0;
     for (QChar ch : text) {
         const Glyph g = glyphFor(ch);
@@ -268,6 +290,13 @@ void drawText(QPainter& painter, const QPointF& topLeft, const QString& text, co
     painter.setRenderHint(QPainter::Antialiasing, true);
     GlyphPainter glyphs(painter, style);
     const qreal baseline = topLeft.y() + kBaseline * style.pixelSize;
+    if (isCaption(text)) {
+        painter.setFont(fallbackFont(style));
+        painter.setPen(style.ink);
+        painter.drawText(QPointF(topLeft.x(), baseline), text);
+        painter.restore();
+        return;
+    }
     qreal x = topLeft.x();
     for (QChar ch : text)
         x += glyphs.draw(ch, x, baseline);

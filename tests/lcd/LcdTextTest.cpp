@@ -1,0 +1,127 @@
+// The LCD renderer draws the glyphs the readout relies on: checked by where
+// ink lands in a rendered cell.
+#include "lcd/LcdText.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+constexpr qreal kPixelSize = 100;
+
+QImage render(const QString& text)
+{
+    lcd::Style style;
+    style.pixelSize = kPixelSize;
+    const QSize size = lcd::textSize(text, style).toSize();
+    QImage image(size.expandedTo(QSize(1, 1)), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    lcd::drawText(painter, QPointF(0, 0), text, style);
+    return image;
+}
+
+// Share of dark pixels in a region: x as fractions of the image's width, y as
+// fractions of the em (the pixel size).
+double ink(const QImage& image, double x0, double y0, double x1, double y1)
+{
+    int dark = 0, all = 0;
+    for (int y = int(y0 * kPixelSize); y < int(y1 * kPixelSize) && y < image.height(); ++y)
+        for (int x = int(x0 * image.width()); x < int(x1 * image.width()); ++x) {
+            ++all;
+            if (qGray(image.pixel(x, y)) < 128)
+                ++dark;
+        }
+    return all ? double(dark) / all : 0;
+}
+
+// Regions of one digit cell (the cell spans the left ~85% of its box,
+// vertically from 0.22 to 0.91 of the em).
+struct Regions {
+    double top, middle, bottom, left, right;
+};
+const Regions cell{0.22, 0.565, 0.91, 0.1, 0.75};
+
+bool hasTopBar(const QImage& i)
+{
+    return ink(i, 0.3, cell.top - 0.03, 0.7, cell.top + 0.04) > 0.2;
+}
+bool hasMiddleBar(const QImage& i)
+{
+    return ink(i, 0.3, cell.middle - 0.03, 0.6, cell.middle + 0.03) > 0.2;
+}
+bool hasBottomBar(const QImage& i)
+{
+    return ink(i, 0.25, cell.bottom - 0.04, 0.6, cell.bottom + 0.02) > 0.2;
+}
+bool hasLowerLeft(const QImage& i)
+{
+    return ink(i, 0.0, 0.65, 0.25, 0.85) > 0.05;
+}
+bool hasUpperRight(const QImage& i)
+{
+    return ink(i, 0.7, 0.3, 1.0, 0.5) > 0.05;
+}
+
+TEST(LcdGlyphs, SegmentsOfTheReadoutCharacters)
+{
+    struct Case {
+        QString text;
+        bool top, middle, bottom, lowerLeft, upperRight;
+    };
+    const Case cases[] = {
+        {"8", true, true, true, true, true},
+        {"1", false, false, false, false, true},
+        {"-", false, true, false, false, false},
+        {"@", false, false, true, true, false}, // the letter L of the overload "0L"
+        {"E", true, true, true, true, false},
+        {" ", false, false, false, false, false},
+    };
+    for (const Case& c : cases) {
+        const QImage image = render(c.text);
+        SCOPED_TRACE(c.text.toStdString());
+        EXPECT_EQ(hasTopBar(image), c.top);
+        EXPECT_EQ(hasMiddleBar(image), c.middle);
+        EXPECT_EQ(hasBottomBar(image), c.bottom);
+        EXPECT_EQ(hasLowerLeft(image), c.lowerLeft);
+        EXPECT_EQ(hasUpperRight(image), c.upperRight);
+    }
+}
+
+TEST(LcdGlyphs, TemperatureSymbolsDifferAndCarryADegreeRing)
+{
+    const QImage celsius = render("#");
+    const QImage fahrenheit = render("?");
+    EXPECT_NE(celsius, fahrenheit);
+    // The ring sits at the top-left, before the letter.
+    EXPECT_GT(ink(celsius, 0.0, 0.2, 0.3, 0.4), 0.05);
+    EXPECT_GT(ink(fahrenheit, 0.0, 0.2, 0.3, 0.4), 0.05);
+    // C has a bottom bar, F has none.
+    EXPECT_GT(ink(celsius, 0.5, 0.85, 0.9, 0.93), 0.1);
+    EXPECT_LT(ink(fahrenheit, 0.5, 0.85, 0.9, 0.93), 0.02);
+}
+
+TEST(LcdGlyphs, TextWidthGrowsWithEveryCharacter)
+{
+    lcd::Style style;
+    style.pixelSize = 33;
+    const qreal one = lcd::textSize("0", style).width();
+    const qreal clock = lcd::textSize("00:00", style).width();
+    EXPECT_GT(clock, 4 * one * 0.8);
+    EXPECT_GT(lcd::textSize("T1-T2", style).width(), lcd::textSize("T1", style).width());
+    EXPECT_EQ(lcd::textSize("", style).width(), 0);
+}
+
+TEST(LcdGlyphs, UnitTextDrawsSymbolDashAndLetter)
+{
+    // "#-K" is the Celsius symbol, a dash and the kelvin-style K: wider than
+    // the symbol alone and with ink in all three thirds.
+    const QImage unit = render("#-K");
+    EXPECT_GT(ink(unit, 0.0, 0.2, 0.4, 0.95), 0.03);
+    EXPECT_GT(ink(unit, 0.45, 0.5, 0.6, 0.65), 0.1);
+    EXPECT_GT(ink(unit, 0.65, 0.2, 1.0, 0.95), 0.03);
+}
+
+} // namespace
