@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <future>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -112,6 +113,21 @@ TEST_F(HidrawReadTest, WakeEndsTheWaitEvenWithDataPending)
     // The read is still outstanding and gets the report next.
     EXPECT_EQ(handle->waitRead(10000, count), ReadWait::Completed);
     EXPECT_EQ(buffer[1], 7);
+}
+
+TEST_F(HidrawReadTest, WakeFromAnotherThreadEndsABlockedWait)
+{
+    auto handle = handleWith(kUnnumbered);
+    ASSERT_TRUE(handle->startRead(buffer.data(), 9, error));
+    std::promise<void> waiting;
+    auto result = std::async(std::launch::async, [&] {
+        std::size_t n = 0;
+        waiting.set_value();
+        return handle->waitRead(-1, n); // no time limit: only wake() ends it
+    });
+    waiting.get_future().wait();
+    handle->wake();
+    EXPECT_EQ(result.get(), ReadWait::TimedOut);
 }
 
 TEST_F(HidrawReadTest, DeviceGoneFailsTheRead)
