@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cerrno>
 #include <future>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -137,6 +138,21 @@ TEST_F(HidrawReadTest, DeviceGoneFailsTheRead)
     ::close(fds[1]);
     fds[1] = -1;
     EXPECT_EQ(handle->waitRead(10000, count), ReadWait::Failed);
+}
+
+TEST(HidrawReadOfVanishedDevice, IsRefusedAtStartWithASystemError)
+{
+    // A pipe whose writer is closed polls as hang-up without data, as an
+    // unplugged hidraw node does.
+    int pipeFds[2];
+    ASSERT_EQ(::pipe(pipeFds), 0);
+    ::close(pipeFds[1]);
+    SysfsHidInfo identity;
+    HidrawHandle handle(pipeFds[0], false, identity);
+    std::array<quint8, 9> buffer{};
+    quint32 error = 0;
+    EXPECT_FALSE(handle.startRead(buffer.data(), buffer.size(), error));
+    EXPECT_EQ(error, quint32(ENODEV));
 }
 
 TEST_F(HidrawReadTest, OutputReportGoesOutUnchangedWithItsIdByte)

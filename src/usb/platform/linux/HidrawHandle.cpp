@@ -198,6 +198,15 @@ bool HidrawHandle::startRead(quint8* buffer, std::size_t length, quint32& error)
         error = EINVAL;
         return false;
     }
+    // A node whose device is gone reports only hang-up (queued reports
+    // would still read): refuse the read at once, as a vanished device does
+    // elsewhere, so the caller learns about it before waiting.
+    pollfd node{fd_, POLLIN, 0};
+    if (::poll(&node, 1, 0) == 1 && !(node.revents & POLLIN) &&
+        (node.revents & (POLLERR | POLLHUP | POLLNVAL))) {
+        error = ENODEV;
+        return false;
+    }
     readBuffer_ = buffer;
     readLength_ = length;
     return true;
