@@ -206,6 +206,11 @@ void THidDevice::StopReader()
     reader->Terminate();
 }
 
+bool THidDevice::ReaderRunning() const
+{
+    return reader_ && !reader_->Finished();
+}
+
 void THidDevice::MarkUnplugged()
 {
     CloseMain();

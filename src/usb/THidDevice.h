@@ -72,6 +72,8 @@ public:
     void StopReader();
     // A reader exists; it may have ended after a failing handler.
     bool HasReader() const { return reader_ != nullptr; }
+    // A reader exists and its loop has not ended.
+    bool ReaderRunning() const;
     void MarkUnplugged();
 
 private:
