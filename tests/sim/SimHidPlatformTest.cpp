@@ -1,0 +1,125 @@
+// The simulator behind the HID device classes: listed, opened, written and
+// read on the device's own read thread, on a clock that never waits.
+#include "sim/SimHidPlatform.h"
+#include "protocol/CableFeatureReport.h"
+#include "protocol/FrameBuilder.h"
+#include "protocol/MeterCommands.h"
+#include "usb/THidDevice.h"
+#include "usb/THidDeviceController.h"
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QStringList>
+#include <QTimer>
+
+namespace {
+
+// Runs the event loop until done() holds. Unlike QTest::qWaitFor it does not
+// sleep between rounds, which would slow the reader's hand-over of reports
+// (one queued call each) to one report per round.
+bool pumpUntil(const std::function<bool()>& done, int limitMs = 60000)
+{
+    QTimer heartbeat; // wakes the loop when no report arrives
+    heartbeat.start(10);
+    QElapsedTimer elapsed;
+    elapsed.start();
+    QEventLoop loop;
+    while (!done()) {
+        if (elapsed.elapsed() > limitMs)
+            return false;
+        loop.processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+
+class SimHidPlatformTest : public ::testing::Test {
+protected:
+    SimHidPlatformTest()
+        : platform(MeterMessages::builtIn(), SimClock::jumping()), controller(platform)
+    {
+    }
+    ~SimHidPlatformTest() override { delete cable; }
+
+    void checkOutCable()
+    {
+        ASSERT_EQ(controller.DeviceCount(), 1);
+        cable = controller.CheckOutAt(0);
+        ASSERT_NE(cable, nullptr);
+    }
+    void write(const std::vector<quint8>& report)
+    {
+        std::size_t written = 0;
+        EXPECT_TRUE(cable->WriteReport(report.data(), report.size(), written));
+        EXPECT_EQ(written, report.size());
+    }
+    void connect(quint8 start)
+    {
+        CableFeatureReport::SpeedBoxes boxes;
+        boxes.b2400 = true;
+        const auto feature = CableFeatureReport::build(boxes);
+        EXPECT_TRUE(cable->WriteFeature(feature.data(), feature.size()));
+        write(MeterCommands::preambleReport(cable->QueryCaps().OutputReportByteLength));
+        cable->SetOnReport(THidDataEvent::fromCallable(
+            this, [this](THidDevice*, quint8, const quint8* data, quint16 size) {
+                FrameBuilder(state).takeReport(data, size, download, actions);
+            }));
+        write(MeterCommands::commandReport(start, cable->QueryCaps().OutputReportByteLength));
+    }
+
+    SimHidPlatform platform;
+    THidDeviceController controller;
+    THidDevice* cable = nullptr;
+    FrameAssemblyState state;
+    bool download = false;
+    QStringList frames;
+    FrameBuilder::Actions actions{
+        [this] { frames << state.CurrentFrame; },
+        [this] { write(MeterCommands::commandReport(MeterCommands::Stop, 9)); }};
+};
+
+TEST_F(SimHidPlatformTest, CableListsAsUsbToSerialWithoutSerialNumber)
+{
+    checkOutCable();
+    EXPECT_EQ(cable->QueryProduct(), QStringLiteral("USB to Serial"));
+    EXPECT_TRUE(cable->QuerySerial().isEmpty());
+    EXPECT_TRUE(cable->CanReadWrite());
+    const THidCaps caps = cable->QueryCaps();
+    EXPECT_EQ(caps.InputReportByteLength, 9);
+    EXPECT_EQ(caps.OutputReportByteLength, 9);
+    EXPECT_EQ(caps.FeatureReportByteLength, 10);
+}
+
+TEST_F(SimHidPlatformTest, DownloadThroughTheReadThreadEndsWithTheStopCommand)
+{
+    checkOutCable();
+    download = true;
+    connect(MeterCommands::SendStored);
+    ASSERT_TRUE(pumpUntil([this] { return frames.size() >= 100; }));
+    ASSERT_TRUE(pumpUntil([this] { return platform.meterBytesReceived().size() >= 4; }));
+    cable->SetOnReport(nullptr);
+    EXPECT_EQ(frames.size(), 100);
+    EXPECT_EQ(frames.last().mid(6, 2), QStringLiteral("99"));
+    EXPECT_EQ(platform.meterBytesReceived(), (std::vector<quint8>{0x5A, 0x00, 0x07, 0x02}));
+    EXPECT_EQ(platform.cableBaudRate(), 2400u);
+}
+
+TEST_F(SimHidPlatformTest, UnpluggingTheCableWhileReadingEndsTheReadsAndItsListing)
+{
+    checkOutCable();
+    connect(MeterCommands::StartLive);
+    ASSERT_TRUE(pumpUntil([this] { return frames.size() >= 3; }));
+    platform.unplug(platform.cableInstance());
+    EXPECT_FALSE(cable->PluggedIn());
+    cable->SetOnReport(nullptr);
+    delete cable; // check-in of a device that is gone
+    cable = nullptr;
+    EXPECT_EQ(controller.DeviceCount(), 0);
+
+    platform.plugDevice(QStringLiteral("Keyboard"), 0x0001, 0x0002);
+    platform.plugCable();
+    EXPECT_EQ(controller.DeviceCount(), 2);
+}
+
+} // namespace
