@@ -8,6 +8,20 @@
 #include <algorithm>
 #include <chrono>
 
+namespace {
+
+// Qt's event queue runs a queued call only after it was posted, but its
+// internal locks are invisible to thread checkers. Posting and the first
+// look at the posted call both take this lock, which makes that order
+// explicit without changing it.
+std::mutex& postGate()
+{
+    static std::mutex gate;
+    return gate;
+}
+
+} // namespace
+
 THidDeviceReadThread::THidDeviceReadThread(THidDevice* device, std::unique_ptr<hid::Handle> handle,
                                            std::size_t reportLength, qint32 sliceMs)
     : Device(device), Report(reportLength, 0), handle_(std::move(handle)), sliceMs_(sliceMs)
@@ -122,14 +136,22 @@ bool THidDeviceReadThread::HandOver(Delivery delivery)
     if (terminate_)
         return false;
     pending_ = delivery;
-    std::weak_ptr<THidDeviceReadThread> weak = weak_from_this();
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [weak] {
-            if (auto self = weak.lock())
-                self->Serve();
-        },
-        Qt::QueuedConnection);
+    {
+        std::lock_guard<std::mutex> gate(postGate());
+        std::weak_ptr<THidDeviceReadThread> weak = weak_from_this();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [weak] {
+                std::shared_ptr<THidDeviceReadThread> self;
+                {
+                    std::lock_guard<std::mutex> gate(postGate());
+                    self = weak.lock();
+                }
+                if (self)
+                    self->Serve();
+            },
+            Qt::QueuedConnection);
+    }
     changed_.wait(lock, [this] { return terminate_ || (pending_ == Delivery::None && !serving_); });
     return !terminate_;
 }
