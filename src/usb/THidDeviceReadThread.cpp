@@ -43,8 +43,7 @@ void THidDeviceReadThread::Terminate()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         terminate_ = true;
-        if (!serving_)
-            pending_ = Delivery::None;
+        pending_ = Delivery::None; // a delivery not yet begun is discarded
         if (handle_)
             handle_->wake();
     }

@@ -97,6 +97,8 @@ TEST_F(HidDeviceTest, ListedDeviceRefusesToOpenUntilCheckedOut)
     EXPECT_EQ(platform.openAttempts(), attempts);
 
     auto device = checkOut();
+    std::vector<std::vector<quint8>> hooked;
+    fake->setOutputHook([&](const std::vector<quint8>& r) { hooked.push_back(r); });
     EXPECT_EQ(device->QueryProduct(), QStringLiteral("USB to Serial"));
     EXPECT_EQ(device->QueryCaps().OutputReportByteLength, 9);
     // Queries close the handle again; writes keep it open.
@@ -106,6 +108,7 @@ TEST_F(HidDeviceTest, ListedDeviceRefusesToOpenUntilCheckedOut)
     EXPECT_TRUE(device->WriteFeature(report, 2));
     EXPECT_EQ(fake->openHandles(hid::Access::ReadWrite), 1);
     EXPECT_EQ(fake->outputs(), (std::vector<std::vector<quint8>>{{0, 1, 2}}));
+    EXPECT_EQ(hooked, fake->outputs());
     EXPECT_EQ(fake->features(), (std::vector<std::vector<quint8>>{{0, 1}}));
 
     // Cached answers survive unplugging; opening does not.

@@ -62,6 +62,12 @@ void FakeHidDevice::setWritesFail(bool fail)
     writesFail_ = fail;
 }
 
+void FakeHidDevice::setOutputHook(std::function<void(const std::vector<quint8>&)> hook)
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    outputHook_ = std::move(hook);
+}
+
 int FakeHidDevice::openHandles(hid::Access access) const
 {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -60,6 +61,9 @@ public:
     std::vector<std::vector<quint8>> features() const;
     std::vector<std::vector<quint8>> outputs() const;
     void setWritesFail(bool fail);
+    // Called with every output report written, on the writing thread, after
+    // it was recorded; lets a test answer commands with input reports.
+    void setOutputHook(std::function<void(const std::vector<quint8>&)> hook);
 
     // Handles currently open, by kind; reads started so far.
     int openHandles(hid::Access access) const;
@@ -86,6 +90,7 @@ private:
     std::vector<std::vector<quint8>> features_;
     std::vector<std::vector<quint8>> outputs_;
     bool writesFail_ = false;
+    std::function<void(const std::vector<quint8>&)> outputHook_;
     int open_[3] = {0, 0, 0};
     int readsStarted_ = 0;
     bool readOutstanding_ = false; // guarded by mutex_, like everything below it

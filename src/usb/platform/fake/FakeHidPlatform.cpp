@@ -66,12 +66,18 @@ public:
 
     bool writeOutput(const quint8* data, std::size_t length, std::size_t& written) override
     {
-        std::lock_guard<std::mutex> lock(device_->mutex_);
         written = 0;
-        if (!writable())
-            return false;
-        device_->outputs_.emplace_back(data, data + length);
+        std::function<void(const std::vector<quint8>&)> hook;
+        {
+            std::lock_guard<std::mutex> lock(device_->mutex_);
+            if (!writable())
+                return false;
+            device_->outputs_.emplace_back(data, data + length);
+            hook = device_->outputHook_;
+        }
         written = length;
+        if (hook)
+            hook(std::vector<quint8>(data, data + length));
         return true;
     }
 
