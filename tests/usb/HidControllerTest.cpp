@@ -8,17 +8,17 @@
 
 #include <memory>
 
-using hidfake::DeviceSpec;
+using hidfake::DeviceProfile;
 using hidfake::Openable;
 using hidtest::Recorder;
 
 namespace {
 
-DeviceSpec named(const char16_t* product)
+DeviceProfile named(const char16_t* product)
 {
-    DeviceSpec spec;
-    spec.product = product;
-    return spec;
+    DeviceProfile profile;
+    profile.product = product;
+    return profile;
 }
 
 class HidControllerTest : public ::testing::Test {
@@ -63,13 +63,13 @@ TEST_F(HidControllerTest, OnlyOneControllerPerProcess)
 TEST_F(HidControllerTest, ListsOpenableDevicesInOrderAndSkipsTheRest)
 {
     auto a = platform.plug(named(u"A"));
-    DeviceSpec broken;
+    DeviceProfile broken;
     broken.openable = Openable::Never;
     platform.plug(broken);
-    DeviceSpec anonymous;
+    DeviceProfile anonymous;
     anonymous.identifiable = false;
     platform.plug(anonymous);
-    DeviceSpec queryOnly = named(u"Q");
+    DeviceProfile queryOnly = named(u"Q");
     queryOnly.openable = Openable::QueryOnly;
     auto q = platform.plug(queryOnly);
     makeController();
@@ -191,7 +191,7 @@ TEST_F(HidControllerTest, DeviceChangeRemovesKeepsAndAppends)
 
 TEST_F(HidControllerTest, ReplugIsARemovalAndAnArrival)
 {
-    auto cable = platform.plug(hidtest::cableSpec());
+    auto cable = platform.plug(hidtest::cableProfile());
     makeController();
     bindWindowHandlers();
     auto again = platform.replug(cable);
@@ -205,7 +205,7 @@ TEST_F(HidControllerTest, DefaultHandlersPassOnlyToDevicesStillUsingTheOldOne)
 {
     platform.plug();
     platform.plug();
-    auto readable = platform.plug(hidtest::cableSpec());
+    auto readable = platform.plug(hidtest::cableProfile());
     makeController();
     Recorder own;
     controller->DeviceAt(1)->SetOnReport(THidDataEvent(&own, &Recorder::Data));
@@ -272,7 +272,7 @@ TEST_F(HidControllerTest, WindowCycleChecksEverythingInAndOutAgainOnEachChange)
         lines.emplace_back(controller->CheckOutAt(idx));
         return true;
     };
-    platform.plug(hidtest::cableSpec());
+    platform.plug(hidtest::cableProfile());
     auto other = platform.plug();
     makeController();
     int tag = 0;

@@ -7,7 +7,7 @@
 
 #include <memory>
 
-using hidfake::DeviceSpec;
+using hidfake::DeviceProfile;
 using hidfake::Openable;
 using hidtest::Recorder;
 
@@ -15,9 +15,9 @@ namespace {
 
 class HidDeviceTest : public ::testing::Test {
 protected:
-    std::shared_ptr<hidfake::FakeHidDevice> plug(DeviceSpec spec = hidtest::cableSpec())
+    std::shared_ptr<hidfake::FakeHidDevice> plug(DeviceProfile profile = hidtest::cableProfile())
     {
-        return platform.plug(std::move(spec));
+        return platform.plug(std::move(profile));
     }
     void makeController() { controller = std::make_unique<THidDeviceController>(platform); }
     // Checks the device at index out; the test owns it from then on.
@@ -46,10 +46,10 @@ TEST_P(HidDeviceConstruction, OpensOrFailsWithFixedText)
 {
     const ConstructionCase& c = GetParam();
     hidfake::FakeHidPlatform platform;
-    DeviceSpec spec;
-    spec.openable = c.openable;
-    spec.identifiable = c.identifiable;
-    auto fake = platform.plug(spec);
+    DeviceProfile profile;
+    profile.openable = c.openable;
+    profile.identifiable = c.identifiable;
+    auto fake = platform.plug(profile);
     const THidPnPInfo info{fake->instance(), fake->path()};
     if (c.error) {
         try {
@@ -62,9 +62,9 @@ TEST_P(HidDeviceConstruction, OpensOrFailsWithFixedText)
     }
     THidDevice device(platform, info, nullptr);
     EXPECT_EQ(device.CanReadWrite(), c.canReadWrite);
-    EXPECT_EQ(device.Attributes().VendorID, spec.vendorId);
-    EXPECT_EQ(device.Attributes().ProductID, spec.productId);
-    EXPECT_EQ(device.Attributes().VersionNumber, spec.versionNumber);
+    EXPECT_EQ(device.Attributes().VendorID, profile.vendorId);
+    EXPECT_EQ(device.Attributes().ProductID, profile.productId);
+    EXPECT_EQ(device.Attributes().VersionNumber, profile.versionNumber);
     // A listed device holds no open handle.
     EXPECT_EQ(fake->openHandles(hid::Access::ReadWrite), 0);
     EXPECT_EQ(fake->openHandles(hid::Access::QueryOnly), 0);
@@ -121,9 +121,9 @@ TEST_F(HidDeviceTest, ListedDeviceRefusesToOpenUntilCheckedOut)
 
 TEST_F(HidDeviceTest, QueryOnlyDeviceAnswersQueriesButNeverWritesOrReads)
 {
-    DeviceSpec spec = hidtest::cableSpec();
-    spec.openable = Openable::QueryOnly;
-    auto fake = plug(spec);
+    DeviceProfile profile = hidtest::cableProfile();
+    profile.openable = Openable::QueryOnly;
+    auto fake = plug(profile);
     makeController();
     auto device = checkOut();
     EXPECT_FALSE(device->CanReadWrite());
@@ -149,10 +149,10 @@ class HidDeviceSerial : public HidDeviceTest, public ::testing::WithParamInterfa
 TEST_P(HidDeviceSerial, SerialRepeatingTheLanguageListCountsAsAbsent)
 {
     const SerialCase& c = GetParam();
-    DeviceSpec spec;
-    spec.serial = c.serial;
-    spec.languages = c.languages;
-    plug(spec);
+    DeviceProfile profile;
+    profile.serial = c.serial;
+    profile.languages = c.languages;
+    plug(profile);
     makeController();
     auto device = checkOut();
     EXPECT_EQ(device->QuerySerial(), c.expected);
@@ -190,9 +190,9 @@ TEST_F(HidDeviceTest, SliceAcceptsTenToTenThousandMilliseconds)
 
 TEST_F(HidDeviceTest, CheckInLeavesACheckedInTwinAtTheSameIndexWithTheOldHandlers)
 {
-    plug(DeviceSpec{});
+    plug(DeviceProfile{});
     auto cable = plug();
-    plug(DeviceSpec{});
+    plug(DeviceProfile{});
     makeController();
     auto device = checkOut(1);
     device->SetSliceMs(250);

@@ -17,7 +17,7 @@ class HidReadThreadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        cable = platform.plug(hidtest::cableSpec());
+        cable = platform.plug(hidtest::cableProfile());
         controller = std::make_unique<THidDeviceController>(platform);
         device.reset(controller->CheckOutAt(0));
         ASSERT_TRUE(device);

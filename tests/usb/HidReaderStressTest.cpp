@@ -16,7 +16,7 @@ namespace {
 TEST(HidReaderStress, StartStopCyclesWithDeliveriesPendingNeverDeadlockOrReorder)
 {
     hidfake::FakeHidPlatform platform;
-    auto cable = platform.plug(hidtest::cableSpec());
+    auto cable = platform.plug(hidtest::cableProfile());
     THidDeviceController controller(platform);
     std::unique_ptr<THidDevice> device(controller.CheckOutAt(0));
     // A long slice: stopping must not wait for it to run out.
@@ -71,7 +71,7 @@ TEST(HidReaderStress, UnplugWhileAReadIsOutstanding)
     controller.SetOnDeviceData(THidDataEvent(&recorder, &Recorder::Data));
     controller.SetOnDeviceDataError(THidDataErrorEvent(&recorder, &Recorder::DataError));
     for (int round = 0; round < 200; ++round) {
-        auto cable = platform.plug(hidtest::cableSpec());
+        auto cable = platform.plug(hidtest::cableProfile());
         platform.fireDeviceChange();
         std::unique_ptr<THidDevice> device(controller.CheckOutAt(controller.DeviceCount() - 1));
         ASSERT_TRUE(device && device->HasReader());

@@ -26,13 +26,13 @@ template <typename Condition> bool waitFor(Condition condition, int limitMs = 20
     return true;
 }
 
-inline hidfake::DeviceSpec cableSpec()
+inline hidfake::DeviceProfile cableProfile()
 {
-    hidfake::DeviceSpec spec;
-    spec.vendorId = 0x04D9;
-    spec.productId = 0xE000;
-    spec.product = u"USB to Serial";
-    return spec;
+    hidfake::DeviceProfile profile;
+    profile.vendorId = 0x04D9;
+    profile.productId = 0xE000;
+    profile.product = u"USB to Serial";
+    return profile;
 }
 
 struct Report {

@@ -2,8 +2,8 @@
 
 namespace hidfake {
 
-FakeHidDevice::FakeHidDevice(quint32 instance, QString path, DeviceSpec spec)
-    : instance_(instance), path_(std::move(path)), spec_(std::move(spec))
+FakeHidDevice::FakeHidDevice(quint32 instance, QString path, DeviceProfile profile)
+    : instance_(instance), path_(std::move(path)), profile_(std::move(profile))
 {
 }
 

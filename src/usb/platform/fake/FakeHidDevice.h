@@ -23,7 +23,7 @@ enum class Openable {
 };
 
 // What a fake device answers. Absent strings make their request fail.
-struct DeviceSpec {
+struct DeviceProfile {
     quint16 vendorId = 0x1234;
     quint16 productId = 0x5678;
     quint16 versionNumber = 0x0100;
@@ -43,11 +43,11 @@ constexpr quint32 ErrorDeviceNotConnected = 1167;
 // what was written; every member is safe to call from any thread.
 class FakeHidDevice {
 public:
-    FakeHidDevice(quint32 instance, QString path, DeviceSpec spec);
+    FakeHidDevice(quint32 instance, QString path, DeviceProfile profile);
 
     quint32 instance() const { return instance_; }
     const QString& path() const { return path_; }
-    const DeviceSpec& spec() const { return spec_; }
+    const DeviceProfile& profile() const { return profile_; }
     bool pluggedIn() const;
 
     // An input report, byte 0 being the report ID; it completes the
@@ -80,7 +80,7 @@ private:
 
     const quint32 instance_;
     const QString path_;
-    const DeviceSpec spec_;
+    const DeviceProfile profile_;
 
     mutable std::mutex mutex_;
     mutable std::condition_variable changed_;

@@ -31,28 +31,31 @@ public:
     bool attributes(hid::Attributes& out) override
     {
         std::lock_guard<std::mutex> lock(device_->mutex_);
-        if (!device_->pluggedIn_ || !device_->spec_.identifiable)
+        if (!device_->pluggedIn_ || !device_->profile_.identifiable)
             return false;
-        out.VendorID = device_->spec_.vendorId;
-        out.ProductID = device_->spec_.productId;
-        out.VersionNumber = device_->spec_.versionNumber;
+        out.VendorID = device_->profile_.vendorId;
+        out.ProductID = device_->profile_.productId;
+        out.VersionNumber = device_->profile_.versionNumber;
         return true;
     }
 
     bool reportLengths(hid::ReportLengths& out) override
     {
         std::lock_guard<std::mutex> lock(device_->mutex_);
-        if (!device_->pluggedIn_ || !device_->spec_.lengthsReadable)
+        if (!device_->pluggedIn_ || !device_->profile_.lengthsReadable)
             return false;
-        out = device_->spec_.lengths;
+        out = device_->profile_.lengths;
         return true;
     }
 
-    bool productString(std::u16string& out) override { return text(device_->spec_.product, out); }
-    bool serialString(std::u16string& out) override { return text(device_->spec_.serial, out); }
+    bool productString(std::u16string& out) override
+    {
+        return text(device_->profile_.product, out);
+    }
+    bool serialString(std::u16string& out) override { return text(device_->profile_.serial, out); }
     bool indexedString(int index, std::u16string& out) override
     {
-        return index == 0 && text(device_->spec_.languages, out);
+        return index == 0 && text(device_->profile_.languages, out);
     }
 
     bool sendFeature(const quint8* data, std::size_t length) override
@@ -175,12 +178,12 @@ private:
     bool woken_ = false;       // guarded by the device's mutex
 };
 
-std::shared_ptr<FakeHidDevice> FakeHidPlatform::plug(DeviceSpec spec)
+std::shared_ptr<FakeHidDevice> FakeHidPlatform::plug(DeviceProfile profile)
 {
     std::lock_guard<std::mutex> lock(mutex_);
     const quint32 instance = nextInstance_++;
     auto device = std::make_shared<FakeHidDevice>(
-        instance, QStringLiteral("/fake/hid%1").arg(instance), std::move(spec));
+        instance, QStringLiteral("/fake/hid%1").arg(instance), std::move(profile));
     devices_.push_back(device);
     return device;
 }
@@ -197,7 +200,7 @@ void FakeHidPlatform::unplug(const std::shared_ptr<FakeHidDevice>& device)
 std::shared_ptr<FakeHidDevice> FakeHidPlatform::replug(const std::shared_ptr<FakeHidDevice>& device)
 {
     unplug(device);
-    return plug(device->spec());
+    return plug(device->profile());
 }
 
 void FakeHidPlatform::fireDeviceChange()
@@ -236,7 +239,7 @@ std::unique_ptr<hid::Handle> FakeHidPlatform::open(const QString& path, hid::Acc
     }
     if (!device || !device->pluggedIn())
         return nullptr;
-    switch (device->spec().openable) {
+    switch (device->profile().openable) {
     case Openable::Fully: break;
     case Openable::QueryOnly:
         if (access != hid::Access::QueryOnly)

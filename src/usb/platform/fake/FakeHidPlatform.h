@@ -16,7 +16,7 @@ namespace hidfake {
 // instance number and path, so a re-plug is a different device.
 class FakeHidPlatform : public hid::Platform {
 public:
-    std::shared_ptr<FakeHidDevice> plug(DeviceSpec spec = {});
+    std::shared_ptr<FakeHidDevice> plug(DeviceProfile profile = {});
     void unplug(const std::shared_ptr<FakeHidDevice>& device);
     // Unplugs the device and plugs a new one with the same answers.
     std::shared_ptr<FakeHidDevice> replug(const std::shared_ptr<FakeHidDevice>& device);
