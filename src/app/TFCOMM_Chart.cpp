@@ -2,25 +2,68 @@
 #include "app/TFCOMM.h"
 
 #include "app/FormWidgets.h"
+#include "app/KeyPressFilter.h"
 #include "app/Pictures.h"
+#include "chart/TChartControl.h"
+#include "chart/TrendChartView.h"
+#include "chart/VerticalRange.h"
 
+#include <QEvent>
+#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
 
+#include <functional>
+
+namespace {
+
+// Calls a handler whenever the keyboard focus leaves a control for another
+// control of the window (not when a popup opens or the window is left).
+class FocusExitFilter : public QObject {
+public:
+    FocusExitFilter(QWidget* control, std::function<void()> onExit)
+        : QObject(control), onExit_(std::move(onExit))
+    {
+        control->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::FocusOut)
+            return false;
+        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
+            return false;
+        // The control handles its focus loss first (an edit drops its
+        // selection there), so what the handler sets is what remains.
+        watched->event(event);
+        onExit_();
+        return true;
+    }
+
+private:
+    std::function<void()> onExit_;
+};
+
+} // namespace
+
 void TFCOMM::CreateChartControls(QWidget* client)
 {
-    auto* chart = new QFrame(client);
-    chart->setAutoFillBackground(true);
-    chart->setStyleSheet(QStringLiteral("QFrame { background: #c0ddf8; }"));
-    form::place(chart, 330, 33, 391, 456);
-    Chtshow = chart;
+    ChartView = new TrendChartView(client);
+    form::place(ChartView, 330, 33, 391, 456);
+    Chtshow = ChartView;
+    QWidget* chart = ChartView;
 
+    // The buttons carry their hint texts as a property only: the chart and its
+    // children show no tooltips.
     const auto tool = [chart](pictures::Kind kind, const QString& hint, int left) {
         auto* button = new QToolButton(chart);
         button->setIcon(QIcon(pictures::pixmap(kind)));
         button->setAutoRaise(true);
         button->setProperty("hint", hint);
+        button->setFocusPolicy(Qt::NoFocus);
         form::place(button, left, 5, 22, 22);
         return button;
     };
@@ -31,6 +74,8 @@ void TFCOMM::CreateChartControls(QWidget* client)
     Bt10 = new QToolButton(chart);
     Bt10->setText(QStringLiteral("1"));
     Bt10->setAutoRaise(true);
+    Bt10->setProperty("hint", QStringLiteral("Page No."));
+    Bt10->setFocusPolicy(Qt::NoFocus);
     Bt10->setStyleSheet(QStringLiteral("QToolButton { color: blue; }"));
     form::place(Bt10, 248, 5, 22, 22);
     BtNext = tool(pictures::Kind::Next, QStringLiteral("Next"), 272);
@@ -45,17 +90,101 @@ void TFCOMM::CreateChartControls(QWidget* client)
     CONokN = new QLabel(chart);
     CONokN->setPixmap(pictures::pixmap(pictures::Kind::NotConnected, 20));
     form::place(CONokN, 5, 2, 20, 20);
+
+    connect(BtFirst, &QToolButton::clicked, this, &TFCOMM::BtFirstClick);
+    connect(BTPrevious, &QToolButton::clicked, this, &TFCOMM::BTPreviousClick);
+    connect(BtNext, &QToolButton::clicked, this, &TFCOMM::BtNextClick);
+    connect(BTlast, &QToolButton::clicked, this, &TFCOMM::BTlastClick);
+    connect(BtNew, &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
+    KeyPressFilter::install(Maxrecord, [this](QLineEdit* edit, QKeyEvent* key) {
+        return RecordSITimeKeyPress(edit, key);
+    });
+    new FocusExitFilter(Maxrecord, [this] { MaxrecordExit(); });
 }
 
-void TFCOMM::ChartCreate() {}
-void TFCOMM::ChartFillPlaceholders() {}
-void TFCOMM::ChartSetStartupRange() {}
-void TFCOMM::ChartDestroy() {}
-void TFCOMM::ChartWidenRange(double) {}
-void TFCOMM::ChartAddReading(double) {}
-void TFCOMM::ChartClear() {}
-void TFCOMM::BtFirstClick() {}
-void TFCOMM::BTPreviousClick() {}
-void TFCOMM::BtNextClick() {}
-void TFCOMM::BTlastClick() {}
-void TFCOMM::MaxrecordExit() {}
+void TFCOMM::ChartCreate()
+{
+    ChartControl = new TChartControl(*ChartView, TChartControl::kDefaultPageWidth);
+}
+
+void TFCOMM::ChartFillPlaceholders()
+{
+    // The first real reading then lands at x = 1, the left edge of page 1.
+    ChartView->addPlaceholderPoint();
+}
+
+void TFCOMM::ChartSetStartupRange()
+{
+    ChartControl->SetAxisMax(vertical_range::kStartupMax);
+    ChartControl->SetAxisMin(vertical_range::kStartupMin);
+}
+
+void TFCOMM::ChartDestroy()
+{
+    delete ChartControl;
+    ChartControl = nullptr;
+}
+
+void TFCOMM::ChartWidenRange(double value)
+{
+    if (ChartControl)
+        WidenVerticalRange(*ChartControl, value);
+}
+
+void TFCOMM::ChartAddReading(double value)
+{
+    if (!ChartControl)
+        return;
+    ChartControl->AddValue(value);
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}
+
+void TFCOMM::ChartClear()
+{
+    if (!ChartControl)
+        return;
+    ChartControl->Clear();
+    // The window is back on page 1; the page number says so at once rather
+    // than at the next reading.
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}
+
+void TFCOMM::BtFirstClick()
+{
+    ChartControl->FirstPage();
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}
+
+void TFCOMM::BTPreviousClick()
+{
+    ChartControl->PreviousPage();
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}
+
+void TFCOMM::BtNextClick()
+{
+    ChartControl->NextPage();
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}
+
+void TFCOMM::BTlastClick()
+{
+    ChartControl->LastPage();
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}
+
+void TFCOMM::MaxrecordExit()
+{
+    // A text that is not a whole number from 1 up (empty, beyond the 32-bit
+    // range, or 0 which would leave pages without points) is replaced by the
+    // start-up width, selected so the user sees what changed.
+    bool whole = false;
+    qint32 width = Maxrecord->text().toInt(&whole, 10);
+    if (!whole || width < 1) {
+        Maxrecord->setText(QStringLiteral("100"));
+        Maxrecord->setSelection(0, 3);
+        width = TChartControl::kDefaultPageWidth;
+    }
+    ChartControl->SetPageWidth(width);
+    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+}

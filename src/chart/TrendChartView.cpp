@@ -1,0 +1,284 @@
+#include "chart/TrendChartView.h"
+
+#include <QAreaSeries>
+#include <QGraphicsLayout>
+#include <QLineSeries>
+#include <QLinearGradient>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// The chart's fixed colours.
+const QColor kPanel(0xC0, 0xDD, 0xF8);
+const QColor kGradientTop(0xEA, 0xEA, 0xEA);
+const QColor kTrace(0x00, 0x00, 0xFF);
+const QColor kAreaOutline(0x00, 0x80, 0xFF);
+const QColor kLeftAxisLine(0x00, 0x40, 0x80);
+const QColor kGrid(0xC0, 0xC0, 0xC0); // silver
+
+// Margins of the plot, in percent of the chart's size.
+constexpr double kMarginLeft = 1.0;
+constexpr double kMarginRight = 6.0;
+constexpr double kMarginBottom = 1.0;
+// The blank title line leaves room for the toolbar above the plot.
+constexpr int kMarginTopPixels = 4;
+
+// A tick spacing of 1, 2 or 5 times a power of ten that gives at most
+// maxTicks intervals over span.
+double niceStep(double span, int maxTicks, double smallest)
+{
+    if (!(span > 0.0) || !std::isfinite(span))
+        return std::max(smallest, 1.0);
+    const double raw = span / maxTicks;
+    const double magnitude = std::pow(10.0, std::floor(std::log10(raw)));
+    for (const double factor : {1.0, 2.0, 5.0, 10.0}) {
+        if (factor * magnitude >= raw)
+            return std::max(smallest, factor * magnitude);
+    }
+    return std::max(smallest, 10.0 * magnitude);
+}
+
+// Ticks at whole multiples of a nice step, labelled with just enough decimals.
+void setTicks(QValueAxis* axis, double min, double max, int maxTicks, double smallestStep)
+{
+    const double step = niceStep(max - min, maxTicks, smallestStep);
+    const int decimals = step >= 1.0 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(step);
+    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+}
+
+// Qt's axis needs min < max; an empty span is shown one unit wide.
+void setAxisRange(QValueAxis* axis, double a, double b)
+{
+    double min = std::min(a, b);
+    double max = std::max(a, b);
+    if (min == max) {
+        min -= 0.5;
+        max += 0.5;
+    }
+    axis->setRange(min, max);
+}
+
+} // namespace
+
+TrendChartView::TrendChartView(QWidget* parent) : QChartView(parent)
+{
+    buildLook();
+}
+
+void TrendChartView::buildLook()
+{
+    auto* chart = new QChart();
+    chart->legend()->hide();
+    chart->setTitle(QStringLiteral(" "));
+    QFont titleFont = font();
+    titleFont.setPixelSize(13);
+    chart->setTitleFont(titleFont);
+    chart->setBackgroundRoundness(0);
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    QLinearGradient gradient(0.0, 0.0, 0.0, 1.0);
+    gradient.setCoordinateMode(QGradient::ObjectBoundingMode);
+    gradient.setColorAt(0.0, kGradientTop);
+    gradient.setColorAt(1.0, Qt::white);
+    chart->setBackgroundBrush(gradient);
+    chart->setBackgroundPen(Qt::NoPen);
+    chart->setPlotAreaBackgroundBrush(Qt::white);
+    chart->setPlotAreaBackgroundVisible(true);
+
+    QFont labels = font();
+    labels.setPixelSize(10);
+    labels.setBold(false);
+
+    bottomAxis_ = new QValueAxis(chart);
+    bottomAxis_->setTickType(QValueAxis::TicksDynamic);
+    bottomAxis_->setGridLinePen(QPen(kGrid, 1, Qt::SolidLine));
+    bottomAxis_->setLabelsFont(labels);
+    leftAxis_ = new QValueAxis(chart);
+    leftAxis_->setTickType(QValueAxis::TicksDynamic);
+    leftAxis_->setLinePen(QPen(kLeftAxisLine, 1, Qt::DashLine));
+    leftAxis_->setGridLinePen(QPen(kGrid, 1, Qt::SolidLine));
+    leftAxis_->setMinorTickCount(4);
+    leftAxis_->setMinorGridLineVisible(false);
+    leftAxis_->setLabelsVisible(true);
+    leftAxis_->setLabelsFont(labels);
+    chart->addAxis(bottomAxis_, Qt::AlignBottom);
+    chart->addAxis(leftAxis_, Qt::AlignLeft);
+
+    Series1 = new QLineSeries(chart);
+    Series1->setPen(QPen(kTrace, 1));
+    chart->addSeries(Series1);
+    Series1->attachAxis(bottomAxis_);
+    Series1->attachAxis(leftAxis_);
+
+    // Series2 holds the same points but is inactive: it is never drawn.
+    areaUpper_ = new QLineSeries(chart);
+    Series2 = new QAreaSeries(areaUpper_);
+    Series2->setBrush(kTrace);
+    Series2->setPen(QPen(kAreaOutline, 1));
+    Series2->setPointsVisible(false);
+    chart->addSeries(Series2);
+    Series2->attachAxis(bottomAxis_);
+    Series2->attachAxis(leftAxis_);
+    Series2->setVisible(false);
+
+    setChart(chart);
+    setFrameShape(QFrame::NoFrame);
+    setBackgroundBrush(kPanel);
+    setRubberBand(QChartView::NoRubberBand);
+    setInteractive(false);
+    setFocusPolicy(Qt::NoFocus);
+
+    applyBottomRange();
+    applyLeftRange();
+}
+
+void TrendChartView::resizeEvent(QResizeEvent* event)
+{
+    QChartView::resizeEvent(event);
+    chart()->setMargins(QMargins(int(std::lround(width() * kMarginLeft / 100.0)), kMarginTopPixels,
+                                 int(std::lround(width() * kMarginRight / 100.0)),
+                                 int(std::lround(height() * kMarginBottom / 100.0))));
+}
+
+void TrendChartView::addPlaceholderPoint()
+{
+    appendPoint(0.0);
+}
+
+void TrendChartView::appendPoint(double y)
+{
+    history_.append(y);
+    if (bottomAutomatic_) {
+        applyBottomRange();
+        showWindowPoints();
+    } else if (inHandedSpan(history_.size() - 1)) {
+        showWindowPoints();
+    }
+}
+
+void TrendChartView::clearPoints()
+{
+    history_.clear();
+    if (bottomAutomatic_)
+        applyBottomRange();
+    showWindowPoints();
+}
+
+DataExtent TrendChartView::dataExtent() const
+{
+    if (history_.size() == 0)
+        return {};
+    return {0.0, double(history_.size() - 1)};
+}
+
+void TrendChartView::setBottomAxisAutomatic(bool automatic)
+{
+    bottomAutomatic_ = automatic;
+    if (automatic) {
+        applyBottomRange();
+        showWindowPoints();
+    }
+}
+
+void TrendChartView::setBottomAxisRange(double min, double max)
+{
+    bottomMin_ = min;
+    bottomMax_ = max;
+    if (bottomAutomatic_)
+        return;
+    applyBottomRange();
+    showWindowPoints();
+}
+
+void TrendChartView::setLeftAxisMax(double max)
+{
+    leftMax_ = max;
+    applyLeftRange();
+}
+
+void TrendChartView::setLeftAxisMin(double min)
+{
+    leftMin_ = min;
+    applyLeftRange();
+}
+
+void TrendChartView::applyBottomRange()
+{
+    double min = bottomMin_;
+    double max = bottomMax_;
+    if (bottomAutomatic_) {
+        const DataExtent extent = dataExtent();
+        min = extent.minX;
+        max = extent.maxX;
+    }
+    setTicks(bottomAxis_, min, max, 5, 1.0);
+    setAxisRange(bottomAxis_, min, max);
+}
+
+void TrendChartView::applyLeftRange()
+{
+    setTicks(leftAxis_, std::min(leftMin_, leftMax_), std::max(leftMin_, leftMax_), 10, 0.0);
+    setAxisRange(leftAxis_, leftMin_, leftMax_);
+}
+
+bool TrendChartView::inHandedSpan(qint64 index) const
+{
+    if (bottomAutomatic_)
+        return true;
+    return double(index) >= std::ceil(bottomMin_) - 1 &&
+           double(index) <= std::floor(bottomMax_) + 1;
+}
+
+void TrendChartView::showWindowPoints()
+{
+    QList<QPointF> points;
+    const qint64 size = history_.size();
+    double lowX = bottomAutomatic_ ? 0.0 : std::ceil(std::min(bottomMin_, bottomMax_)) - 1;
+    double highX =
+        bottomAutomatic_ ? double(size - 1) : std::floor(std::max(bottomMin_, bottomMax_)) + 1;
+    lowX = std::max(lowX, 0.0);
+    highX = std::min(highX, double(size - 1));
+    if (size > 0 && lowX <= highX) {
+        const auto first = qint64(lowX);
+        const auto last = qint64(highX);
+        const qint64 count = last - first + 1;
+        const auto add = [&](qint64 i) { points.append(QPointF(double(i), history_.at(i))); };
+        if (count <= kMaxHandedPoints) {
+            points.reserve(count);
+            for (qint64 i = first; i <= last; ++i)
+                add(i);
+        } else {
+            // Far more points than pixel columns: keep the edge points and
+            // the lowest and highest point of each slice, in x order, so the
+            // drawn trace spans the same values in every column.
+            points.reserve(2 * kReducedBuckets + 2);
+            add(first);
+            const qint64 inner = count - 2;
+            for (qint64 b = 0; b < kReducedBuckets; ++b) {
+                const qint64 begin = first + 1 + inner * b / kReducedBuckets;
+                const qint64 end = first + 1 + inner * (b + 1) / kReducedBuckets;
+                if (begin >= end)
+                    continue;
+                qint64 low = begin;
+                qint64 high = begin;
+                for (qint64 i = begin + 1; i < end; ++i) {
+                    const double y = history_.at(i);
+                    if (y < history_.at(low))
+                        low = i;
+                    if (y > history_.at(high))
+                        high = i;
+                }
+                add(std::min(low, high));
+                if (low != high)
+                    add(std::max(low, high));
+            }
+            add(last);
+        }
+    }
+    Series1->replace(points);
+    areaUpper_->replace(points);
+}
