@@ -122,7 +122,6 @@ public:
 
     TChartControl* ChartControl = nullptr;
     QWidget* Chtshow = nullptr;
-    class TrendChartView* ChartView = nullptr; // Chtshow, with its chart operations
     QLineEdit* Maxrecord = nullptr;
     QToolButton* BtFirst = nullptr;
     QToolButton* BTPrevious = nullptr;
@@ -151,6 +150,20 @@ public:
 
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
     void LinkDestroy(); // ends any reader before the device objects go away
+    void USBConClick();  // connect or disconnect, as the button's state says
+    void ReadBtnClick(); // stops reading from the selected device
+    void SetFeatureClick();
+    void SendDataClick(); // the preamble report
+    void SendUSBData(quint8 code);
+    void ConTimerTimer();
+    void HidDataArrived(THidDevice* HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
+    void HidCtlArrival(THidDevice* HidDev);
+    bool HidCtlEnumerate(THidDevice* HidDev, qint32 Idx);
+    void HidCtlDeviceChange(QObject* Sender);
+    void HidCtlDeviceDataError(THidDevice* HidDev, quint32 Error);
+    void HidCtlRemoval(THidDevice* HidDev);
+    static QString DeviceCaption(THidDevice* device);
+    THidDevice* DevListBoxDevice(int row) const; // the device object of a line
 
     THidDeviceController* HidCtl = nullptr;
     THidDevice* ActiveCable = nullptr;
@@ -159,6 +172,8 @@ public:
     QPushButton* SetFeature = nullptr;
     QPushButton* SendData = nullptr;
     QMenu* ConnectMenu = nullptr;
+    QAction* START1 = nullptr; // Ctrl+A
+    QAction* STOP1 = nullptr;
 
 private:
     void buildForm();

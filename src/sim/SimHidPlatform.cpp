@@ -16,6 +16,7 @@ struct SimHidPlatform::Device {
     quint32 instance = 0;
     QString path;
     std::u16string product;
+    std::u16string serial;
     quint16 vendorId = 0;
     quint16 productId = 0;
     bool isCable = false;
@@ -84,7 +85,12 @@ public:
         return device_->plugged && !out.empty();
     }
 
-    bool serialString(std::u16string&) override { return false; }
+    bool serialString(std::u16string& out) override
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        out = device_->serial;
+        return device_->plugged && !out.empty();
+    }
 
     bool indexedString(int index, std::u16string& out) override
     {
@@ -232,10 +238,12 @@ void SimHidPlatform::setDeviceChangeHandler(std::function<void()> handler)
     shared_->changeHandler = std::move(handler);
 }
 
-quint32 SimHidPlatform::plugDevice(const QString& product, quint16 vendorId, quint16 productId)
+quint32 SimHidPlatform::plugDevice(const QString& product, quint16 vendorId, quint16 productId,
+                                   const QString& serial)
 {
     auto device = std::make_shared<Device>();
     device->product = product.toStdU16String();
+    device->serial = serial.toStdU16String();
     device->vendorId = vendorId;
     device->productId = productId;
     {

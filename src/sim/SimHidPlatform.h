@@ -26,7 +26,9 @@ public:
     void setDeviceChangeHandler(std::function<void()> handler) override;
 
     // Another HID device (one that never reports); returns its instance.
-    quint32 plugDevice(const QString& product, quint16 vendorId, quint16 productId);
+    // Empty texts: the device has no such string.
+    quint32 plugDevice(const QString& product, quint16 vendorId, quint16 productId,
+                       const QString& serial = QString());
     // The cable again, as a new instance (after unplugging it).
     quint32 plugCable();
     void unplug(quint32 instance);

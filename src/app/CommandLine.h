@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class MeterMessages;
+namespace hid {
+class Platform;
+}
+
+// The program's only options: where the HID devices come from, and help.
+//   --simulate             the simulated meter and cable
+//   --simulate=FILE        the simulated cable replaying the messages of FILE
+//   --replay-interval=MS   time between replayed messages (default 500)
+//   --help, -h             usage
+struct CommandLine {
+    enum class Devices { Machine, Simulator, Replay };
+
+    Devices devices = Devices::Machine;
+    QString replayFile;
+    int replayIntervalMs = 500;
+    bool help = false;
+
+    // The arguments after the program name; false with error set when one
+    // is unknown or malformed.
+    static bool parse(const QStringList& arguments, CommandLine& out, QString& error);
+    static QString usage();
+
+    // The meter behind the simulated cable (none for the machine's devices);
+    // false with error set when the replay file cannot be used.
+    bool loadMeter(std::unique_ptr<MeterMessages>& meter, QString& error) const;
+    // The HID devices the window works with. Call on the GUI thread, after
+    // the application object exists; meter as loadMeter gave it.
+    std::unique_ptr<hid::Platform> makePlatform(std::unique_ptr<MeterMessages> meter) const;
+};
