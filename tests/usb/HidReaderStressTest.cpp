@@ -13,6 +13,37 @@ using hidtest::waitFor;
 
 namespace {
 
+// Keeps a few numbered reports queued on a device from its own thread, so
+// that every reader started finds input at once.
+class ReportFeeder {
+public:
+    explicit ReportFeeder(hidfake::FakeHidDevice& device)
+        : thread_([this, &device] {
+              quint16 n = 0;
+              while (running_) {
+                  if (device.queuedReports() < 4) {
+                      device.pushReport({0, quint8(n >> 8), quint8(n)});
+                      ++n;
+                  } else {
+                      std::this_thread::yield();
+                  }
+              }
+          })
+    {
+    }
+    ~ReportFeeder() { stop(); }
+    void stop()
+    {
+        running_ = false;
+        if (thread_.joinable())
+            thread_.join();
+    }
+
+private:
+    std::atomic<bool> running_{true};
+    std::thread thread_;
+};
+
 TEST(HidReaderStress, StartStopCyclesWithDeliveriesPendingNeverDeadlockOrReorder)
 {
     hidfake::FakeHidPlatform platform;
@@ -24,28 +55,25 @@ TEST(HidReaderStress, StartStopCyclesWithDeliveriesPendingNeverDeadlockOrReorder
     Recorder recorder;
     const THidDataEvent handler(&recorder, &Recorder::Data);
 
-    std::atomic<bool> feeding{true};
-    std::thread feeder([&] {
-        quint16 n = 0;
-        while (feeding) {
-            if (cable->queuedReports() < 4) {
-                cable->pushReport({0, quint8(n >> 8), quint8(n)});
-                ++n;
-            } else {
-                std::this_thread::yield();
-            }
-        }
-    });
+    ReportFeeder feeder(*cable);
     for (int cycle = 0; cycle < 10000; ++cycle) {
+        const int started = cable->readsStarted();
         device->SetOnReport(handler);
+        if (cycle % 2 == 0) {
+            // Once the reader has started a read, a queued report completes
+            // it at once and its delivery is about to be posted or pending.
+            QDeadlineTimer limit(20000);
+            while (cable->readsStarted() == started && !limit.hasExpired())
+                std::this_thread::yield();
+            ASSERT_GT(cable->readsStarted(), started);
+        }
         if (cycle % 3 == 0)
             QCoreApplication::processEvents();
         device->SetOnReport(nullptr);
         if (cycle % 7 == 0)
             QCoreApplication::processEvents(); // stale deliveries of ended readers
     }
-    feeding = false;
-    feeder.join();
+    feeder.stop();
 
     EXPECT_FALSE(device->HasReader());
     EXPECT_EQ(recorder.maxDepth, recorder.reports.empty() ? 0 : 1);
