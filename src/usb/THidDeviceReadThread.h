@@ -15,19 +15,23 @@ class THidDevice;
 // The read thread of one device. It issues one input-report read at a time
 // on its own handle, waits for it in slices of SliceMs, and hands every
 // completed report (and every read that cannot be issued) to the GUI thread,
-// waiting until the handler has returned before it reads again.
+// waiting until the handler has returned before it reads again. After a read
+// that cannot be issued or fails it waits one slice before the next attempt,
+// so a vanished device does not make it spin.
 //
 // Hand-over, the only place where the two threads meet: the reader puts a
 // delivery into `pending_` under `mutex_`, queues a call of Serve() to the
-// application's main thread, and waits on `changed_`. Serve() runs the
-// handler with the lock released (the reader is blocked, so Report is stable)
-// and then clears the slot. Terminate() sets `terminate_`, discards a
-// delivery that Serve() has not begun, wakes the reader and joins it: the
-// reader never waits for the GUI thread once termination is requested, so a
-// stop can never deadlock, whether it comes from a timer, a nested event loop
-// inside a handler or a destructor. The discarded report arrived after the
-// application asked to stop reading; handing it over from inside the stop
-// would re-enter the application from SetOnReport or a destructor.
+// application's main thread, and waits on `changed_`. Serve() takes the
+// delivery out of the slot, runs the handler with the lock released (the
+// reader is blocked, so Report is stable) and then wakes the reader.
+// Terminate() sets `terminate_`, discards a delivery that Serve() has not
+// begun, wakes the reader and joins it: the reader never waits for the GUI
+// thread once termination is requested, so a stop cannot deadlock, whether
+// it comes from a timer, a nested event loop inside a handler or a
+// destructor. The discarded report was read before the stop but not handed
+// over yet; the application has asked for no more reports, and handing it
+// over from inside the stop would re-enter the application from SetOnReport
+// or a destructor.
 //
 // The object is shared: a running Serve() keeps it alive, so a handler may
 // stop the reader or destroy the device and still return into valid memory.
