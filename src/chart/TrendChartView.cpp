@@ -46,9 +46,12 @@ void setTicks(QValueAxis* axis, double min, double max, int maxTicks, double sma
 {
     const double step = niceStep(max - min, maxTicks, smallestStep);
     const int decimals = step >= 1.0 ? 0 : int(std::ceil(-std::log10(step) - 1e-9));
-    axis->setTickAnchor(0.0);
-    axis->setTickInterval(step);
-    axis->setLabelFormat(QStringLiteral("%.%1f").arg(decimals));
+    const QString format = QStringLiteral("%.%1f").arg(decimals);
+    // Each change relays the axis out; paging keeps the step, so skip it then.
+    if (axis->tickInterval() != step)
+        axis->setTickInterval(step);
+    if (axis->labelFormat() != format)
+        axis->setLabelFormat(format);
 }
 
 // Qt's axis needs min < max; an empty span is shown one unit wide.
@@ -95,10 +98,12 @@ void TrendChartView::buildLook()
 
     bottomAxis_ = new QValueAxis(chart);
     bottomAxis_->setTickType(QValueAxis::TicksDynamic);
+    bottomAxis_->setTickAnchor(0.0);
     bottomAxis_->setGridLinePen(QPen(kGrid, 1, Qt::SolidLine));
     bottomAxis_->setLabelsFont(labels);
     leftAxis_ = new QValueAxis(chart);
     leftAxis_->setTickType(QValueAxis::TicksDynamic);
+    leftAxis_->setTickAnchor(0.0);
     leftAxis_->setLinePen(QPen(kLeftAxisLine, 1, Qt::DashLine));
     leftAxis_->setGridLinePen(QPen(kGrid, 1, Qt::SolidLine));
     leftAxis_->setMinorTickCount(4);
