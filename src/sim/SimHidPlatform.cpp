@@ -96,7 +96,7 @@ public:
     {
         if (index != 0)
             return false;
-        out = u"\u0409"; // US English
+        out.assign(1, char16_t(0x0409)); // US English
         return true;
     }
 
