@@ -143,22 +143,19 @@ void THidDeviceController::DeviceChange()
     }
 
     // Duplicates: interfaces still listed as plugged in are dropped from the
-    // fresh listing without touching the list.
-    std::vector<std::unique_ptr<THidDevice>> arrivals;
-    for (auto& f : fresh) {
-        const quint32 instance = f->info_.InstanceHandle;
-        const bool listed = std::any_of(devices_.begin(), devices_.end(), [&](THidDevice* d) {
-            return d->pluggedIn_ && d->info_.InstanceHandle == instance;
+    // fresh listing without touching the list. Checked again before each
+    // arrival, since an arrival handler may run a nested change.
+    auto listed = [this](const THidDevice& fresh) {
+        return std::any_of(devices_.begin(), devices_.end(), [&](const THidDevice* d) {
+            return d->pluggedIn_ && d->info_.InstanceHandle == fresh.info_.InstanceHandle;
         });
-        if (listed) {
-            f->controller_ = nullptr;
-            f.reset();
-        } else {
-            arrivals.push_back(std::move(f));
+    };
+    for (auto& arrival : fresh) {
+        if (listed(*arrival)) {
+            arrival->controller_ = nullptr;
+            arrival.reset();
+            continue;
         }
-    }
-
-    for (auto& arrival : arrivals) {
         THidDevice* device = arrival.release();
         devices_.push_back(device);
         changed = true;

@@ -201,6 +201,21 @@ TEST_F(HidControllerTest, ReplugIsARemovalAndAnArrival)
     EXPECT_EQ(listedInstances(), std::vector<quint32>{again->instance()});
 }
 
+TEST_F(HidControllerTest, ChangeReportedInsideAnArrivalHandlerListsEachDeviceOnce)
+{
+    makeController();
+    int tag = 0;
+    int nested = 0;
+    controller->SetOnArrival(THidPlugEvent::fromCallable(&tag, [&](THidDevice*) {
+        if (nested++ == 0)
+            platform.fireDeviceChange();
+    }));
+    auto a = platform.plug();
+    auto b = platform.plug();
+    platform.fireDeviceChange();
+    EXPECT_EQ(listedInstances(), (std::vector<quint32>{a->instance(), b->instance()}));
+}
+
 TEST_F(HidControllerTest, DefaultHandlersPassOnlyToDevicesStillUsingTheOldOne)
 {
     platform.plug();
