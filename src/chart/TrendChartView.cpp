@@ -230,60 +230,65 @@ void TrendChartView::applyLeftRange()
     setAxisRange(leftAxis_, leftMin_, leftMax_);
 }
 
+TrendChartView::Span TrendChartView::handedSpan() const
+{
+    const qint64 size = history_.size();
+    if (bottomAutomatic_)
+        return {0, size - 1};
+    const double low = std::ceil(std::min(bottomMin_, bottomMax_)) - 1;
+    const double high = std::floor(std::max(bottomMin_, bottomMax_)) + 1;
+    return {qint64(std::max(low, 0.0)), qint64(std::min(high, double(size - 1)))};
+}
+
 bool TrendChartView::inHandedSpan(qint64 index) const
 {
-    if (bottomAutomatic_)
-        return true;
-    return double(index) >= std::ceil(bottomMin_) - 1 &&
-           double(index) <= std::floor(bottomMax_) + 1;
+    const Span span = handedSpan();
+    return index >= span.first && index <= span.last;
 }
 
 void TrendChartView::showWindowPoints()
 {
+    const Span span = handedSpan();
     QList<QPointF> points;
-    const qint64 size = history_.size();
-    double lowX = bottomAutomatic_ ? 0.0 : std::ceil(std::min(bottomMin_, bottomMax_)) - 1;
-    double highX =
-        bottomAutomatic_ ? double(size - 1) : std::floor(std::max(bottomMin_, bottomMax_)) + 1;
-    lowX = std::max(lowX, 0.0);
-    highX = std::min(highX, double(size - 1));
-    if (size > 0 && lowX <= highX) {
-        const auto first = qint64(lowX);
-        const auto last = qint64(highX);
-        const qint64 count = last - first + 1;
-        const auto add = [&](qint64 i) { points.append(QPointF(double(i), history_.at(i))); };
-        if (count <= kMaxHandedPoints) {
-            points.reserve(count);
-            for (qint64 i = first; i <= last; ++i)
-                add(i);
-        } else {
-            // Far more points than pixel columns: keep the edge points and
-            // the lowest and highest point of each slice, in x order, so the
-            // drawn trace spans the same values in every column.
-            points.reserve(2 * kReducedBuckets + 2);
-            add(first);
-            const qint64 inner = count - 2;
-            for (qint64 b = 0; b < kReducedBuckets; ++b) {
-                const qint64 begin = first + 1 + inner * b / kReducedBuckets;
-                const qint64 end = first + 1 + inner * (b + 1) / kReducedBuckets;
-                if (begin >= end)
-                    continue;
-                qint64 low = begin;
-                qint64 high = begin;
-                for (qint64 i = begin + 1; i < end; ++i) {
-                    const double y = history_.at(i);
-                    if (y < history_.at(low))
-                        low = i;
-                    if (y > history_.at(high))
-                        high = i;
-                }
-                add(std::min(low, high));
-                if (low != high)
-                    add(std::max(low, high));
-            }
-            add(last);
-        }
+    if (span.last - span.first + 1 <= kMaxHandedPoints) {
+        points.reserve(std::max<qint64>(span.last - span.first + 1, 0));
+        for (qint64 i = span.first; i <= span.last; ++i)
+            points.append(QPointF(double(i), history_.at(i)));
+    } else {
+        points = reducedPoints(span);
     }
     Series1->replace(points);
     areaUpper_->replace(points);
+}
+
+QList<QPointF> TrendChartView::reducedPoints(Span span) const
+{
+    // Far more points than pixel columns: keep the edge points and the lowest
+    // and highest point of each slice, in x order, so the drawn trace spans
+    // the same values in every column.
+    QList<QPointF> points;
+    points.reserve(2 * kReducedBuckets + 2);
+    const auto add = [&](qint64 i) { points.append(QPointF(double(i), history_.at(i))); };
+    add(span.first);
+    const qint64 inner = span.last - span.first - 1;
+    for (qint64 b = 0; b < kReducedBuckets; ++b) {
+        const qint64 begin = span.first + 1 + inner * b / kReducedBuckets;
+        const qint64 end = span.first + 1 + inner * (b + 1) / kReducedBuckets;
+        if (begin >= end)
+            continue;
+        qint64 low = begin;
+        qint64 high = begin;
+        for (qint64 i = begin + 1; i < end; ++i) {
+            const double y = history_.at(i);
+            if (y < history_.at(low))
+                low = i;
+            if (y > history_.at(high))
+                high = i;
+        }
+        add(std::min(low, high));
+        if (low != high)
+            add(std::max(low, high));
+    }
+    add(span.last);
+    return points;
 }

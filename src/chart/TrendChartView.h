@@ -54,9 +54,17 @@ private:
     void buildLook();
     void applyBottomRange();
     void applyLeftRange();
+    // Indexes handed to the chart: the window and one neighbour each side,
+    // within the history (empty when last < first).
+    struct Span {
+        qint64 first;
+        qint64 last;
+    };
+    Span handedSpan() const;
+    bool inHandedSpan(qint64 index) const;
     // Hands the chart the points of the current window, in one replace.
     void showWindowPoints();
-    bool inHandedSpan(qint64 index) const;
+    QList<QPointF> reducedPoints(Span span) const;
 
     QValueAxis* bottomAxis_ = nullptr;
     QValueAxis* leftAxis_ = nullptr;
