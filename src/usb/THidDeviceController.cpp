@@ -54,17 +54,24 @@ THidDeviceController::~THidDeviceController()
     onDeviceChange_ = nullptr;
     onDeviceUnplug_ = nullptr;
     onEnumerate_ = nullptr;
-    if (platform_.available())
-        platform_.setDeviceChangeHandler({});
+    platform_.setDeviceChangeHandler({});
     std::vector<THidDevice*> devices;
     devices.swap(devices_);
+    // Readers end and every device forgets the controller before any
+    // handler runs: an unplug handler may destroy other checked-out devices.
+    std::vector<std::weak_ptr<const bool>> lifetimes;
     for (THidDevice* device : devices) {
         device->StopReader();
         device->controller_ = nullptr;
-        if (device->checkedOut_)
-            device->MarkUnplugged(); // the application still owns it
+        lifetimes.push_back(device->lifetime_);
+    }
+    for (std::size_t i = 0; i < devices.size(); ++i) {
+        if (lifetimes[i].expired())
+            continue;
+        if (devices[i]->checkedOut_)
+            devices[i]->MarkUnplugged(); // the application still owns it
         else
-            delete device;
+            delete devices[i];
     }
 }
 

@@ -304,3 +304,24 @@ TEST_F(HidControllerTest, WindowCycleChecksEverythingInAndOutAgainOnEachChange)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(HidControllerTest, UnplugHandlerMayCheckInOtherDevicesWhileTheControllerGoesAway)
+{
+    platform.plug();
+    platform.plug();
+    makeController();
+    THidDevice* first = controller->CheckOutAt(0);
+    THidDevice* second = controller->CheckOutAt(1);
+    int tag = 0;
+    first->SetOnUnplugged(THidPlugEvent::fromCallable(&tag, [&](THidDevice* self) {
+        delete second;
+        delete self;
+    }));
+    second->SetOnUnplugged(THidPlugEvent(&recorder, &Recorder::Unplugged));
+    controller.reset();
+    EXPECT_TRUE(recorder.unplugged.empty());
+}
+
+} // namespace
