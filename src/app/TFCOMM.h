@@ -122,6 +122,7 @@ public:
 
     TChartControl* ChartControl = nullptr;
     QWidget* Chtshow = nullptr;
+    class TrendChartView* ChartView = nullptr; // Chtshow, with its chart operations
     QLineEdit* Maxrecord = nullptr;
     QToolButton* BtFirst = nullptr;
     QToolButton* BTPrevious = nullptr;
