@@ -3,6 +3,8 @@
 // devices coming and going while connected.
 #include "ScriptedDialogs.h"
 #include "app/TFCOMM.h"
+#include "chart/TChartControl.h"
+#include "lcd/LcdLabel.h"
 #include "sim/ReplayScript.h"
 #include "sim/SimHidPlatform.h"
 #include "usb/THidDevice.h"
@@ -14,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTimer>
 #include <QToolButton>
@@ -115,6 +118,15 @@ TEST_F(LinkTest, ConnectAndDisconnectSendTheirCommandsAroundLiveReadings)
     ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
     EXPECT_EQ(platform->cableBaudRate(), 2400u);
     EXPECT_EQ(meterBytes(), QStringLiteral("5A 00 01"));
+    // The reading is on the LCD, in the T1 field and inside the chart's range.
+    EXPECT_EQ(window->LcdTX->text(), QStringLiteral("T1"));
+    EXPECT_EQ(window->LCDTYPE->text(), QStringLiteral("K"));
+    EXPECT_EQ(window->State.UnitText, QStringLiteral("#-K"));
+    EXPECT_EQ(window->T1VALUE->text(), window->State.ValueText);
+    EXPECT_GT(window->State.CurrentValue, 15.0);
+    EXPECT_LT(window->State.CurrentValue, 35.0);
+    EXPECT_LT(window->ChartControl->FAxisMax(), 100.0);
+    EXPECT_GT(window->ChartControl->FAxisMin(), -100.0);
 
     window->USBCon->click();
     EXPECT_FALSE(window->USBCon->isChecked());
@@ -246,6 +258,8 @@ TEST_F(LinkTest, GarbageMessageBetweenGoodOnesKeepsTheLinkUp)
     EXPECT_TRUE(window->USBCon->isChecked());
     EXPECT_TRUE(reading());
     EXPECT_TRUE(dialogs.texts().isEmpty());
+    EXPECT_EQ(window->State.ValueText, QStringLiteral(" 024.0"));
+    EXPECT_EQ(window->T1VALUE->text(), QStringLiteral(" 024.0"));
 }
 
 TEST_F(LinkTest, WatchdogShowsTheNotConnectedPictureEveryThirdTick)
