@@ -135,19 +135,34 @@ public:
     QLabel* CONokN = nullptr;
 
     // ---- Reading table and sampling schedule (TFCOMM_Recording.cpp) -------
-    void TableCreate(); // creates and opens cds1
+    void TableCreate(); // creates and opens cds1, shown by DBGrid1
     void TableDestroy();
     void INDataToTable();
     void TrecordTimer();
     void RecordSITimeChange();
     bool RecordSITimeKeyPress(QLineEdit* sender, QKeyEvent* key); // true: discarded
     void RecordNewClick();
+    void N10001Click();  // record limit 1000
+    void N50001Click();  // 5000
+    void N100001Click(); // 10000
+    void N500001Click(); // 50000
+    void N1000001Click(); // 100000
+    void limitessClick(); // "limitless": ten million
 
+    class ReadingTable* cds1 = nullptr; // time stamps in the system's separators
     QCheckBox* RepeatSet = nullptr;
     QCheckBox* RecordSI = nullptr;
     QLineEdit* RecordSITime = nullptr;
-    QTableView* DBGrid1 = nullptr;
+    class ReadingGrid* DBGrid1 = nullptr;
     QMenu* RecordMenu = nullptr;
+    QAction* New1 = nullptr;
+    QAction* Save1 = nullptr; // "Save": bound by the table files
+    QAction* N10001 = nullptr;
+    QAction* N50001 = nullptr;
+    QAction* N100001 = nullptr;
+    QAction* N500001 = nullptr;
+    QAction* N1000001 = nullptr;
+    QAction* limitess = nullptr;
 
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
     void LinkDestroy(); // ends any reader before the device objects go away

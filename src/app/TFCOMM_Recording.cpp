@@ -2,14 +2,44 @@
 #include "app/TFCOMM.h"
 
 #include "app/FormWidgets.h"
+#include "app/KeyPressFilter.h"
+#include "app/UserDialogs.h"
+#include "recording/IntervalText.h"
+#include "recording/ReadingGrid.h"
+#include "recording/ReadingTable.h"
+#include "recording/SamplingSchedule.h"
+#include "recording/WallClock.h"
 
+#include <QAction>
+#include <QActionGroup>
 #include <QCheckBox>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+
+ScheduleSettings scheduleSettings(const TFCOMM& w)
+{
+    ScheduleSettings settings;
+    settings.intervalOn = w.RecordSI->isChecked();
+    settings.interval = interval::value(w.RecordSITime->text());
+    settings.recordRepeats = w.RepeatSet->isChecked();
+    return settings;
+}
+
+// Local time for the stamps of recorded rows (GUI thread only).
+QDateTime recordingTime()
+{
+    static WallClock clock;
+    return clock.now();
+}
+
+} // namespace
 
 void TFCOMM::CreateRecordingControls(QWidget* client)
 {
@@ -22,23 +52,129 @@ void TFCOMM::CreateRecordingControls(QWidget* client)
     form::placeAuto(RecordSI, 62, 317);
     RecordSITime = new QLineEdit(QStringLiteral("1"), client);
     form::place(RecordSITime, 183, 318, 27, 19);
+    connect(RecordSITime, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
+    KeyPressFilter::install(RecordSITime, [this](QLineEdit* sender, QKeyEvent* key) {
+        return RecordSITimeKeyPress(sender, key);
+    });
+    connect(Trecord, &QTimer::timeout, this, &TFCOMM::TrecordTimer);
+    connect(RecordNew, &QToolButton::clicked, this, &TFCOMM::RecordNewClick);
 
-    DBGrid1 = new QTableView(client);
-    DBGrid1->verticalHeader()->hide();
+    DBGrid1 = new ReadingGrid(client);
     form::place(DBGrid1, 3, 342, 326, 147);
 
     RecordMenu = menuBar()->addMenu(QStringLiteral("Record"));
+    New1 = RecordMenu->addAction(QStringLiteral("New"));
+    connect(New1, &QAction::triggered, this, &TFCOMM::RecordNewClick);
+    Save1 = RecordMenu->addAction(QStringLiteral("Save"));
+    RecordMenu->addSeparator();
+
+    // The six record limits; exactly one is checked.
+    auto* limits = new QActionGroup(this);
+    const auto limitItem = [this, limits](const QString& caption, void (TFCOMM::*handler)()) {
+        QAction* item = RecordMenu->addAction(caption);
+        item->setCheckable(true);
+        limits->addAction(item);
+        connect(item, &QAction::triggered, this, handler);
+        return item;
+    };
+    N10001 = limitItem(QStringLiteral("1000"), &TFCOMM::N10001Click);
+    N50001 = limitItem(QStringLiteral("5000"), &TFCOMM::N50001Click);
+    N100001 = limitItem(QStringLiteral("10000"), &TFCOMM::N100001Click);
+    N500001 = limitItem(QStringLiteral("50000"), &TFCOMM::N500001Click);
+    N1000001 = limitItem(QStringLiteral("100000"), &TFCOMM::N1000001Click);
+    limitess = limitItem(QStringLiteral("limitless"), &TFCOMM::limitessClick);
+    N100001->setChecked(true);
 }
 
-void TFCOMM::TableCreate() {}
-void TFCOMM::TableDestroy() {}
-void TFCOMM::INDataToTable() {}
-void TFCOMM::TrecordTimer() {}
-void TFCOMM::RecordSITimeChange() {}
-
-bool TFCOMM::RecordSITimeKeyPress(QLineEdit*, QKeyEvent*)
+void TFCOMM::TableCreate()
 {
-    return false;
+    cds1 = new ReadingTable(this);
+    cds1->setTimeStampFormat(TimeStampFormat::fromLocale(QLocale::system()));
+    DBGrid1->setTable(cds1);
 }
 
-void TFCOMM::RecordNewClick() {}
+void TFCOMM::TableDestroy()
+{
+    if (DBGrid1)
+        DBGrid1->setTable(nullptr);
+    delete cds1;
+    cds1 = nullptr;
+}
+
+void TFCOMM::INDataToTable()
+{
+    const ReadingTexts reading{State.ChannelText, State.ValueText, State.UnitText, State.JudgeText};
+    const schedule::Decision decision =
+        schedule::recordReading(State, scheduleSettings(*this), reading, *cds1, &recordingTime);
+    if (decision.toChart())
+        ChartAddReading(State.CurrentValue);
+}
+
+void TFCOMM::TrecordTimer()
+{
+    schedule::tick(State, RecordSI->isChecked());
+}
+
+void TFCOMM::RecordSITimeChange()
+{
+    // Typed keys are filtered; a pasted text is cut down to its digits
+    // here, which changes the text again and comes back to this handler.
+    const QString text = RecordSITime->text();
+    const QString digits = interval::digitsOnly(text);
+    if (digits != text) {
+        RecordSITime->setText(digits);
+        return;
+    }
+    State.SampleCountdown = interval::value(digits);
+}
+
+bool TFCOMM::RecordSITimeKeyPress(QLineEdit*, QKeyEvent* key)
+{
+    const QString typed = key->text();
+    return !typed.isEmpty() && !interval::acceptsKey(typed.at(0));
+}
+
+void TFCOMM::RecordNewClick()
+{
+    if (cds1->rowCount() > 0)
+        cds1->clear();
+    schedule::restartNumbering(State);
+    ChartClear();
+    Dialogs().information(QStringLiteral(" Record deleted "));
+}
+
+void TFCOMM::N10001Click()
+{
+    State.RecordLimit = 1000;
+    N10001->setChecked(true);
+}
+
+void TFCOMM::N50001Click()
+{
+    State.RecordLimit = 5000;
+    N50001->setChecked(true);
+}
+
+void TFCOMM::N100001Click()
+{
+    State.RecordLimit = 10000;
+    N100001->setChecked(true);
+}
+
+void TFCOMM::N500001Click()
+{
+    State.RecordLimit = 50000;
+    N500001->setChecked(true);
+}
+
+void TFCOMM::N1000001Click()
+{
+    State.RecordLimit = 100000;
+    N1000001->setChecked(true);
+}
+
+void TFCOMM::limitessClick()
+{
+    State.RecordLimit = 10000000;
+    limitess->setChecked(true);
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "recording/ChangeList.h"
+#include "recording/ReadingRow.h"
+#include "recording/TextPool.h"
+#include "recording/TimeStampFormat.h"
+
+#include <QHash>
+
+#include <memory>
+#include <vector>
+
+class QDateTime;
+
+// Rows of the reading table, held compactly: 16 bytes a row in fixed-size
+// chunks (no copying as the table grows), texts interned in a pool, the
+// channel/unit/judgement/row-state combination interned as a "kind", and
+// canonical time stamps held as seconds. Every row reads back exactly as it
+// was stored. Rows are only appended at the end or all removed at once.
+class ReadingStore {
+public:
+    int rowCount() const { return rowCount_; }
+    bool isEmpty() const { return rowCount_ == 0; }
+
+    ReadingRow row(int r) const;
+    QString text(int r, ReadingField field) const;
+    std::optional<qint32> number(int r) const;
+    qint32 rowState(int r) const;
+
+    const ChangeList& changes() const { return changes_; }
+    void setChanges(ChangeList changes) { changes_ = std::move(changes); }
+
+    // A row taken by recording: stamped with `when`, row state 4, logged in
+    // the change list. Allocates nothing once its texts are known.
+    void appendRecorded(qint32 no, const QDateTime& when, const TimeStampFormat& format,
+                        const QString& channel, const QString& value, const QString& unit,
+                        const QString& judge);
+    // A row from a text file: row state 4, logged in the change list.
+    void appendRow(const ReadingRow& row);
+    // A row from an XML packet: its own row state, not logged (the packet
+    // brings its change list, see setChanges).
+    void appendStoredRow(const ReadingRow& row, qint32 rowState);
+
+    // Removes every row and empties the change list.
+    void clear();
+
+private:
+    struct PackedRow {
+        qint32 no;
+        quint32 time;  // seconds of a compact stamp, or a pool id (see Kind)
+        quint32 value; // pool id
+        quint32 kind;  // index into kinds_
+    };
+    // What a row shares with many others.
+    struct Kind {
+        quint32 channel = 0, unit = 0, judge = 0; // pool ids
+        qint32 rowState = 0;
+        quint16 timeForm = 0; // index into timeForms_, or kTimeAsText
+        bool hasNo = true;
+        bool operator==(const Kind& o) const;
+    };
+    friend size_t qHash(const Kind& kind, size_t seed);
+    struct TimeForm {
+        QChar dateSeparator, timeSeparator;
+    };
+    static constexpr quint16 kTimeAsText = 0xFFFF;
+    static constexpr int kChunkBits = 15;
+    static constexpr int kChunkRows = 1 << kChunkBits;
+
+    const PackedRow& packed(int r) const;
+    void push(const PackedRow& row);
+    quint32 kindId(const Kind& kind);
+    // Time code and form of a stamp: compact when it can be, else its text.
+    std::pair<quint32, quint16> encodeTime(const QString& text);
+    quint16 timeFormId(QChar dateSeparator, QChar timeSeparator);
+    QString timeText(const PackedRow& row, const Kind& kind) const;
+    void append(const ReadingRow& row, qint32 rowState);
+
+    std::vector<std::unique_ptr<PackedRow[]>> chunks_;
+    int rowCount_ = 0;
+    TextPool texts_;
+    std::vector<Kind> kinds_;
+    QHash<Kind, quint32> kindIds_;
+    std::vector<TimeForm> timeForms_;
+    ChangeList changes_;
+    // The kind of the last recorded row, found again without hashing.
+    struct RecentKind {
+        bool valid = false;
+        quint16 timeForm = 0;
+        QString channel, unit, judge;
+        quint32 kind = 0;
+    };
+    RecentKind recentKind_;
+};

@@ -1,0 +1,79 @@
+// Time stamps in the user's regional separators.
+#include "recording/TimeStampFormat.h"
+#include "recording/WallClock.h"
+
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QLocale>
+
+namespace {
+
+TEST(TimeStampFormat, SeparatorsFollowTheLocale)
+{
+    const struct {
+        QLocale::Language language;
+        QLocale::Territory territory;
+    } locales[] = {
+        {QLocale::English, QLocale::UnitedStates}, {QLocale::German, QLocale::Germany},
+        {QLocale::Dutch, QLocale::Netherlands},    {QLocale::Japanese, QLocale::Japan},
+        {QLocale::Swedish, QLocale::Sweden},       {QLocale::Finnish, QLocale::Finland},
+    };
+    const QDateTime when(QDate(2024, 5, 6), QTime(9, 3, 7));
+    for (const auto& l : locales) {
+        const QLocale locale(l.language, l.territory);
+        const TimeStampFormat format = TimeStampFormat::fromLocale(locale);
+        // The separator appears in the locale's own short date of that day.
+        const QString shortDate = locale.toString(when.date(), QLocale::ShortFormat);
+        EXPECT_TRUE(shortDate.contains(format.dateSeparator)) << shortDate.toStdString();
+        EXPECT_FALSE(format.dateSeparator.isEmpty());
+        EXPECT_FALSE(format.timeSeparator.isEmpty());
+        const QString stamp = format.text(when);
+        EXPECT_TRUE(stamp.startsWith(QStringLiteral("2024") + format.dateSeparator + "05" +
+                                     format.dateSeparator + "06_09"))
+            << stamp.toStdString();
+    }
+    EXPECT_EQ(TimeStampFormat::fromLocale(QLocale(QLocale::German, QLocale::Germany)).text(when),
+              QStringLiteral("2024.05.06_09:03:07"));
+    EXPECT_EQ(
+        TimeStampFormat::fromLocale(QLocale(QLocale::English, QLocale::UnitedStates)).text(when),
+        QStringLiteral("2024/05/06_09:03:07"));
+}
+
+TEST(TimeStampFormat, CompactFormReadsBackEveryDayOfTheRange)
+{
+    // Every day from 1970 to 2105, at its last second, in '-' and '.'.
+    for (QDate day(1970, 1, 1); day <= QDate(2105, 12, 31); day = day.addDays(1)) {
+        const QString text = day.toString(QStringLiteral("yyyy-MM-dd")) + "_23.59.59";
+        const auto stamp = CompactTimeStamp::fromText(text);
+        ASSERT_TRUE(stamp.has_value()) << text.toStdString();
+        ASSERT_EQ(stamp->text(), text);
+    }
+}
+
+TEST(TimeStampFormat, TextsThatWouldNotReadBackAreNotCompact)
+{
+    for (const char* text : {"2024/05/06_09:03:0", "2024/05/06_09:03:077", "2024/05/06-09:03:07",
+                             "2024/05.06_09:03:07", "2024/05/06_09:03.07", "2024/13/06_09:03:07",
+                             "2023/02/29_09:03:07", "2024/05/06_09:60:07", "1969/12/31_23:59:59",
+                             "2106/01/01_00:00:00", "２024/05/06_09:03:07", "2024105106_09:03:07"})
+        EXPECT_FALSE(CompactTimeStamp::fromText(QString::fromUtf8(text)).has_value()) << text;
+    EXPECT_TRUE(CompactTimeStamp::fromText(u"2024/02/29_00:00:00").has_value());
+}
+
+} // namespace
+
+namespace {
+
+TEST(WallClock, GivesTheLocalDateAndTime)
+{
+    WallClock clock;
+    const QDateTime local = QDateTime::currentDateTime();
+    const QDateTime fields = clock.now();
+    const QDateTime asLocal(fields.date(), fields.time());
+    EXPECT_LE(std::abs(asLocal.secsTo(local)), 2);
+    // Repeated reads within the minute keep the same offset and move on.
+    EXPECT_GE(clock.now(), fields);
+}
+
+} // namespace
