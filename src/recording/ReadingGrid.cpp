@@ -26,6 +26,7 @@ QFont gridFont()
     QFont font(QStringLiteral("MS Sans Serif"));
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
+    font.setBold(false); // the window's font is bold; the grid's is not
     return font;
 }
 

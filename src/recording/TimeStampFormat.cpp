@@ -14,7 +14,8 @@ constexpr int kStampLength = 19;
 
 // The separator a date or time format puts after its first field: the first
 // run of characters that are neither format letters nor quotes, blanks
-// trimmed unless nothing else is left. Empty when the format has none.
+// trimmed. Empty when the format has none or only blanks (a date written
+// with a month name, as "d MMM yyyy", has no numeric separator).
 QString firstSeparator(const QString& format)
 {
     int i = 0;
@@ -23,9 +24,7 @@ QString firstSeparator(const QString& format)
     int end = i;
     while (end < format.size() && !format.at(end).isLetter() && format.at(end) != u'\'')
         ++end;
-    const QString run = format.mid(i, end - i);
-    const QString trimmed = run.trimmed();
-    return trimmed.isEmpty() ? run : trimmed;
+    return format.mid(i, end - i).trimmed();
 }
 
 void putTwoDigits(QChar* out, int value)

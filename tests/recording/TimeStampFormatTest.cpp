@@ -77,3 +77,14 @@ TEST(WallClock, GivesTheLocalDateAndTime)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TimeStampFormat, LocaleWithoutNumericDateKeepsTheUsualSeparators)
+{
+    const TimeStampFormat format = TimeStampFormat::fromLocale(QLocale::c());
+    EXPECT_EQ(format.text(QDateTime(QDate(2024, 5, 6), QTime(9, 3, 7))),
+              QStringLiteral("2024/05/06_09:03:07"));
+}
+
+} // namespace
