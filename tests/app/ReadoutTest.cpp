@@ -2,6 +2,7 @@
 // by frames put into the shared state and by typed keys.
 #include "ScriptedDialogs.h"
 #include "app/TFCOMM.h"
+#include "chart/TChartControl.h"
 #include "lcd/LcdLabel.h"
 
 #include <gtest/gtest.h>
@@ -234,6 +235,21 @@ TEST_F(ReadoutTest, JudgementUsesTheLimitEditsInclusively)
     show(frame('2', "0235", '1', '0', '0'));
     EXPECT_EQ(window->State.JudgeText, QStringLiteral("Fail"));
     EXPECT_EQ(textColour(window->T1VALUE), kRed);
+}
+
+TEST_F(ReadoutTest, OnlyNumericReadingsWidenTheChartRange)
+{
+    ASSERT_NE(window->ChartControl, nullptr);
+    show(frame('2', "0235", '1', '0', '0'));
+    EXPECT_EQ(window->ChartControl->FAxisMin(), 13.5);
+    EXPECT_EQ(window->ChartControl->FAxisMax(), 33.5);
+
+    // Overload, dashes and a dropped frame hand nothing to the chart.
+    show(frame('2', "A0FA", '1', '0', '0'));
+    show(frame('0', "99BB", '1', '0', '0'));
+    show(frame('2', "9999", 'A', '0', '0'));
+    EXPECT_EQ(window->ChartControl->FAxisMin(), 13.5);
+    EXPECT_EQ(window->ChartControl->FAxisMax(), 33.5);
 }
 
 class LimitEditTest : public ReadoutTest {};
