@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QToolButton>
 #include <QValueAxis>
@@ -146,6 +147,25 @@ TEST_F(ChartTest, PageWidthChangesOnlyWhenTheFocusLeavesForAnotherControl)
     EXPECT_EQ(window->ChartControl->FPageWidth(), 100);
     leaveMaxrecord(QStringLiteral("20"));
     EXPECT_EQ(window->ChartControl->FPageWidth(), 20);
+}
+
+TEST_F(ChartTest, PageWidthEditTakesDigitsOnly)
+{
+    window->Maxrecord->clear();
+    for (const QChar typed : QStringLiteral("2a-0.")) {
+        QKeyEvent key(QEvent::KeyPress, 0, Qt::NoModifier, QString(typed));
+        QApplication::sendEvent(window->Maxrecord, &key);
+    }
+    EXPECT_EQ(window->Maxrecord->text(), QStringLiteral("20"));
+}
+
+TEST_F(ChartTest, NewOnTheChartToolbarStartsANewRecording)
+{
+    readings(250);
+    window->BtNew->click();
+    EXPECT_EQ(window->ChartView->pointCount(), 0);
+    EXPECT_EQ(page(), QStringLiteral("1"));
+    EXPECT_TRUE(dialogs.texts().contains(QStringLiteral(" Record deleted ")));
 }
 
 TEST_F(ChartTest, ClearingTheChartShowsPageOne)
