@@ -9,6 +9,7 @@
 #include "protocol/CableFeatureReport.h"
 #include "protocol/FrameBuilder.h"
 #include "protocol/MeterCommands.h"
+#include "recording/ReadingTable.h"
 #include "usb/EControllerError.h"
 #include "usb/THidDevice.h"
 #include "usb/THidDeviceController.h"
@@ -281,7 +282,8 @@ void TFCOMM::USBConClick()
         RecallData->setEnabled(false);
         if (RecallData->isChecked()) {
             Dialogs().information(QString::fromUtf8(kRecordDeleted));
-            // "New" empties the table and the chart.
+            if (cds1 && cds1->rowCount() > 0)
+                cds1->clear();
             State.NextRecordNo = 1;
             State.RecordCount = 0;
             BtNew->click();

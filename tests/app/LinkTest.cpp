@@ -5,6 +5,7 @@
 #include "app/TFCOMM.h"
 #include "chart/TChartControl.h"
 #include "lcd/LcdLabel.h"
+#include "recording/ReadingTable.h"
 #include "sim/ReplayScript.h"
 #include "sim/SimHidPlatform.h"
 #include "usb/THidDevice.h"
@@ -159,13 +160,19 @@ TEST_F(LinkTest, StartShortcutWhileTheButtonIsUpRunsTheDisconnectPath)
 TEST_F(LinkTest, DownloadEmptiesTheRecordingAndStopsAfterTheLastStoredReading)
 {
     start();
+    window->RecordSI->setChecked(false); // every reading becomes a record
+    window->State.ValueText = QStringLiteral(" 099.9");
+    window->INDataToTable();
+    ASSERT_EQ(window->cds1->rowCount(), 1);
     window->RecallData->setChecked(true);
-    window->State.NextRecordNo = 57;
-    window->State.RecordCount = 56;
     window->USBCon->click();
     ASSERT_FALSE(dialogs.texts().isEmpty());
     EXPECT_EQ(dialogs.texts().first(), QStringLiteral(" Record deleted "));
     ASSERT_TRUE(pumpUntil([&] { return meterBytes() == QStringLiteral("5A 00 07 02"); }));
+    ASSERT_EQ(window->cds1->rowCount(), 100);
+    EXPECT_EQ(window->cds1->rows().number(0), 1);
+    EXPECT_EQ(window->cds1->rows().number(99), 100);
+    EXPECT_EQ(window->State.NextRecordNo, 101);
     EXPECT_EQ(window->State.CurrentFrame.mid(6, 2), QStringLiteral("99"));
     EXPECT_TRUE(window->State.CurrentFrame.endsWith(QStringLiteral("7DA")));
     EXPECT_TRUE(window->USBCon->isChecked()); // the user disconnects
@@ -252,14 +259,17 @@ TEST_F(LinkTest, CableRemovedWhileConnectedLeavesNothingForTheWatchdogToTouch)
 TEST_F(LinkTest, GarbageMessageBetweenGoodOnesKeepsTheLinkUp)
 {
     replay({"20235100000000001", "A0235100000000001", "20240100000000001"});
+    window->RecordSI->setChecked(false);
     window->USBCon->click();
     ASSERT_TRUE(pumpUntil(
         [&] { return window->State.CurrentFrame == QStringLiteral("20240100000000001DA"); }));
     EXPECT_TRUE(window->USBCon->isChecked());
     EXPECT_TRUE(reading());
     EXPECT_TRUE(dialogs.texts().isEmpty());
-    EXPECT_EQ(window->State.ValueText, QStringLiteral(" 024.0"));
     EXPECT_EQ(window->T1VALUE->text(), QStringLiteral(" 024.0"));
+    ASSERT_EQ(window->cds1->rowCount(), 2);
+    EXPECT_EQ(window->cds1->rows().text(0, ReadingField::AValue), QStringLiteral(" 023.5"));
+    EXPECT_EQ(window->cds1->rows().text(1, ReadingField::AValue), QStringLiteral(" 024.0"));
 }
 
 TEST_F(LinkTest, WatchdogShowsTheNotConnectedPictureEveryThirdTick)
