@@ -25,8 +25,8 @@ public:
     void information(const QString&) override {}
     void message(const QString&) override {}
     void error(const QString&, const QString&) override {}
-    QString saveFileName(const FileDialogSpec&) override { return {}; }
-    QString openFileName(const FileDialogSpec&) override { return {}; }
+    QString saveFileName(const FileDialogOptions&) override { return {}; }
+    QString openFileName(const FileDialogOptions&) override { return {}; }
 };
 
 double processCpuSeconds()

@@ -7,33 +7,33 @@
 namespace {
 
 // The pattern's extension ("*.xls" -> "xls") of the chosen type.
-QString suffixOf(const FileDialogSpec& spec, const QString& chosenLabel)
+QString suffixOf(const FileDialogOptions& options, const QString& chosenLabel)
 {
-    const auto index = spec.typeLabels.indexOf(chosenLabel);
-    if (index < 0 || index >= spec.typePatterns.size())
-        return spec.defaultSuffix;
-    QString pattern = spec.typePatterns.at(index);
+    const auto index = options.typeLabels.indexOf(chosenLabel);
+    if (index < 0 || index >= options.typePatterns.size())
+        return options.defaultSuffix;
+    QString pattern = options.typePatterns.at(index);
     const auto dot = pattern.lastIndexOf(QLatin1Char('.'));
-    return dot < 0 ? spec.defaultSuffix : pattern.mid(dot + 1);
+    return dot < 0 ? options.defaultSuffix : pattern.mid(dot + 1);
 }
 
-QString runFileDialog(QWidget* parent, const FileDialogSpec& spec, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDialog::AcceptMode mode)
 {
-    QFileDialog dialog(parent, spec.title);
+    QFileDialog dialog(parent, options.title);
     dialog.setAcceptMode(mode);
-    dialog.setNameFilters(spec.typeLabels);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.confirmOverwrite);
+    dialog.setNameFilters(options.typeLabels);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     if (mode == QFileDialog::AcceptSave) {
         dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(spec.defaultSuffix);
+        dialog.setDefaultSuffix(options.defaultSuffix);
         // A name without extension receives the extension of the chosen type.
         QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
-                         [&dialog, &spec](const QString& label) {
-                             dialog.setDefaultSuffix(suffixOf(spec, label));
+                         [&dialog, &options](const QString& label) {
+                             dialog.setDefaultSuffix(suffixOf(options, label));
                          });
-        if (!spec.typeLabels.isEmpty())
-            dialog.setDefaultSuffix(suffixOf(spec, spec.typeLabels.first()));
+        if (!options.typeLabels.isEmpty())
+            dialog.setDefaultSuffix(suffixOf(options, options.typeLabels.first()));
     } else {
         // The user may type the name of a file that does not exist.
         dialog.setFileMode(QFileDialog::AnyFile);
@@ -66,12 +66,12 @@ void WidgetDialogs::error(const QString& caption, const QString& text)
     box.exec();
 }
 
-QString WidgetDialogs::saveFileName(const FileDialogSpec& spec)
+QString WidgetDialogs::saveFileName(const FileDialogOptions& options)
 {
-    return runFileDialog(parent_, spec, QFileDialog::AcceptSave);
+    return runFileDialog(parent_, options, QFileDialog::AcceptSave);
 }
 
-QString WidgetDialogs::openFileName(const FileDialogSpec& spec)
+QString WidgetDialogs::openFileName(const FileDialogOptions& options)
 {
-    return runFileDialog(parent_, spec, QFileDialog::AcceptOpen);
+    return runFileDialog(parent_, options, QFileDialog::AcceptOpen);
 }

@@ -7,7 +7,7 @@ class QWidget;
 
 // What a file dialog offers: its file types as (label, pattern) pairs, the
 // default extension and whether it asks before replacing a file.
-struct FileDialogSpec {
+struct FileDialogOptions {
     QString title;
     QStringList typeLabels;   // e.g. "Excel File(*.xls)"
     QStringList typePatterns; // e.g. "*.xls", same order as typeLabels
@@ -28,8 +28,8 @@ public:
     // Error box with its own caption, an error icon and an OK button.
     virtual void error(const QString& caption, const QString& text) = 0;
     // The chosen file name, or empty text when the user cancels.
-    virtual QString saveFileName(const FileDialogSpec& spec) = 0;
-    virtual QString openFileName(const FileDialogSpec& spec) = 0;
+    virtual QString saveFileName(const FileDialogOptions& options) = 0;
+    virtual QString openFileName(const FileDialogOptions& options) = 0;
 };
 
 // The real dialogs, modal to the given window.
@@ -41,8 +41,8 @@ public:
     void information(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& caption, const QString& text) override;
-    QString saveFileName(const FileDialogSpec& spec) override;
-    QString openFileName(const FileDialogSpec& spec) override;
+    QString saveFileName(const FileDialogOptions& options) override;
+    QString openFileName(const FileDialogOptions& options) override;
 
 private:
     QWidget* parent_;

@@ -15,15 +15,15 @@ void ScriptedDialogs::error(const QString& caption, const QString& text)
     shown.append({QStringLiteral("error"), caption, text});
 }
 
-QString ScriptedDialogs::saveFileName(const FileDialogSpec& spec)
+QString ScriptedDialogs::saveFileName(const FileDialogOptions& options)
 {
-    fileDialogs.append(spec);
+    fileDialogs.append(options);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 
-QString ScriptedDialogs::openFileName(const FileDialogSpec& spec)
+QString ScriptedDialogs::openFileName(const FileDialogOptions& options)
 {
-    fileDialogs.append(spec);
+    fileDialogs.append(options);
     return fileAnswers.isEmpty() ? QString() : fileAnswers.takeFirst();
 }
 

@@ -17,12 +17,12 @@ public:
     void information(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& caption, const QString& text) override;
-    QString saveFileName(const FileDialogSpec& spec) override;
-    QString openFileName(const FileDialogSpec& spec) override;
+    QString saveFileName(const FileDialogOptions& options) override;
+    QString openFileName(const FileDialogOptions& options) override;
 
     QList<Shown> shown;
     QStringList fileAnswers;
-    QList<FileDialogSpec> fileDialogs;
+    QList<FileDialogOptions> fileDialogs;
 
     QStringList texts() const;
     void clear() { shown.clear(); }

@@ -1,1 +1,0 @@
-// Area marker: the library exists before its first unit.
