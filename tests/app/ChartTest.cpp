@@ -1,6 +1,6 @@
 // The trend chart of the main window: start-up state, readings, paging
 // buttons, the page-width edit and the vertical range hand-off.
-#include "ScriptedDialogs.h"
+#include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "chart/TChartControl.h"
 #include "chart/TrendChartView.h"
@@ -16,14 +16,8 @@
 
 namespace {
 
-class ChartTest : public ::testing::Test {
+class ChartTest : public WindowTest {
 protected:
-    ChartTest()
-    {
-        services.dialogs = &dialogs;
-        services.queryDecimalSeparator = [] { return QStringLiteral("."); };
-        window = std::make_unique<TFCOMM>(services);
-    }
     void readings(int count)
     {
         for (int i = 0; i < count; ++i)
@@ -41,9 +35,6 @@ protected:
         QApplication::sendEvent(window->Maxrecord, &out);
     }
 
-    ScriptedDialogs dialogs;
-    TFCOMMServices services;
-    std::unique_ptr<TFCOMM> window;
 };
 
 TEST_F(ChartTest, StartsOnPageOneWithAPlaceholderAndTheStartupRange)

@@ -1,7 +1,8 @@
 // The window's link to the meter, end to end on the simulated cable: the
 // device list, connecting and disconnecting, downloads, the watchdog, and
 // devices coming and going while connected.
-#include "ScriptedDialogs.h"
+#include "EventLoopWait.h"
+#include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "chart/TChartControl.h"
 #include "lcd/LcdLabel.h"
@@ -14,8 +15,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -32,41 +31,14 @@ const QString kNoCableForCommand = QStringLiteral("USB端未连接产品，请�
 const QString kMeterNotReady = QStringLiteral(
     "USB interface cable is securely connected, please check if the meter is ready.");
 
-// Runs the event loop until done() holds. Unlike QTest::qWaitFor it does not
-// sleep between rounds: the reader hands over one report per queued call,
-// and the simulator's clock never waits, so a session runs at full speed.
-bool pumpUntil(const std::function<bool()>& done, int limitMs = 60000)
-{
-    QTimer heartbeat; // wakes the loop when nothing arrives
-    heartbeat.start(10);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    while (!done()) {
-        if (elapsed.elapsed() > limitMs)
-            return false;
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-void pumpFor(int ms)
-{
-    QElapsedTimer elapsed;
-    elapsed.start();
-    pumpUntil([&] { return elapsed.elapsed() >= ms; });
-}
-
-class LinkTest : public ::testing::Test {
+class LinkTest : public WindowTest {
 protected:
+    LinkTest() : WindowTest(Deferred{}) {}
     // The built-in meter, or one replaying these messages.
     void start(std::unique_ptr<MeterMessages> meter = MeterMessages::builtIn())
     {
         platform = std::make_unique<SimHidPlatform>(std::move(meter), SimClock::jumping());
-        services.dialogs = &dialogs;
-        services.hidPlatform = platform.get();
-        services.queryDecimalSeparator = [] { return QStringLiteral("."); };
-        window = std::make_unique<TFCOMM>(services);
+        openWindow(platform.get());
     }
     void replay(std::vector<std::string> messages)
     {
@@ -91,10 +63,7 @@ protected:
         return pumpUntil([&] { return window->State.CurrentFrame.endsWith(end); });
     }
 
-    ScriptedDialogs dialogs;
-    TFCOMMServices services;
     std::unique_ptr<SimHidPlatform> platform;
-    std::unique_ptr<TFCOMM> window;
 };
 
 TEST_F(LinkTest, CableIsListedAndSelectedAtStart)

@@ -1,6 +1,6 @@
 // The LCD readout, the value edits and the limit edits of the window, driven
 // by frames put into the shared state and by typed keys.
-#include "ScriptedDialogs.h"
+#include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "chart/TChartControl.h"
 #include "lcd/LcdLabel.h"
@@ -46,14 +46,8 @@ QColor textColour(QLineEdit* edit)
     return edit->palette().color(QPalette::Text);
 }
 
-class ReadoutTest : public ::testing::Test {
+class ReadoutTest : public WindowTest {
 protected:
-    ReadoutTest()
-    {
-        services.dialogs = &dialogs;
-        services.queryDecimalSeparator = [] { return QStringLiteral("."); };
-        window = std::make_unique<TFCOMM>(services);
-    }
 
     void show(const QString& f)
     {
@@ -67,9 +61,6 @@ protected:
                window->LcdD1->text();
     }
 
-    ScriptedDialogs dialogs;
-    TFCOMMServices services;
-    std::unique_ptr<TFCOMM> window;
 };
 
 TEST_F(ReadoutTest, LiveReadingFillsReadoutAndState)

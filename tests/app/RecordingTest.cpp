@@ -1,6 +1,6 @@
 // Recording from the window: readings become rows in the grid, the Record
 // menu, "New" and the interval edit.
-#include "ScriptedDialogs.h"
+#include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "recording/ReadingGrid.h"
 #include "recording/ReadingGridModel.h"
@@ -19,14 +19,8 @@
 
 namespace {
 
-class RecordingTest : public ::testing::Test {
+class RecordingTest : public WindowTest {
 protected:
-    RecordingTest()
-    {
-        services.dialogs = &dialogs;
-        services.queryDecimalSeparator = [] { return QStringLiteral("."); };
-        window = std::make_unique<TFCOMM>(services);
-    }
 
     void reading(const QString& value, const QString& channel = QStringLiteral("T1"))
     {
@@ -53,9 +47,6 @@ protected:
         return window->DBGrid1->model()->index(viewRow, column).data().toString();
     }
 
-    ScriptedDialogs dialogs;
-    TFCOMMServices services;
-    std::unique_ptr<TFCOMM> window;
 };
 
 TEST_F(RecordingTest, ReadingsAppearInTheGridAsNumberedRows)

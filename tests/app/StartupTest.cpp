@@ -1,5 +1,5 @@
 // The window as the user first sees it.
-#include "ScriptedDialogs.h"
+#include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "lcd/LcdLabel.h"
 
@@ -12,17 +12,8 @@
 
 namespace {
 
-class StartupTest : public ::testing::Test {
+class StartupTest : public WindowTest {
 protected:
-    StartupTest()
-    {
-        services.dialogs = &dialogs;
-        services.queryDecimalSeparator = [] { return QStringLiteral("."); };
-        window = std::make_unique<TFCOMM>(services);
-    }
-    ScriptedDialogs dialogs;
-    TFCOMMServices services;
-    std::unique_ptr<TFCOMM> window;
 };
 
 TEST_F(StartupTest, CaptionAndFixedClientArea)

@@ -7,32 +7,13 @@
 #include "usb/THidDevice.h"
 #include "usb/THidDeviceController.h"
 
+#include "EventLoopWait.h"
+
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QEventLoop>
 #include <QStringList>
-#include <QTimer>
 
 namespace {
-
-// Runs the event loop until done() holds. Unlike QTest::qWaitFor it does not
-// sleep between rounds, which would slow the reader's hand-over of reports
-// (one queued call each) to one report per round.
-bool pumpUntil(const std::function<bool()>& done, int limitMs = 60000)
-{
-    QTimer heartbeat; // wakes the loop when no report arrives
-    heartbeat.start(10);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    QEventLoop loop;
-    while (!done()) {
-        if (elapsed.elapsed() > limitMs)
-            return false;
-        loop.processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
 
 class SimHidPlatformTest : public ::testing::Test {
 protected:
