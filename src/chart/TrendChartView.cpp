@@ -130,7 +130,11 @@ void TrendChartView::buildLook()
     Series2->attachAxis(leftAxis_);
     Series2->setVisible(false);
 
+    // The view starts with a default chart of its own; setChart() only
+    // releases it, so it is deleted here.
+    QChart* const defaultChart = this->chart();
     setChart(chart);
+    delete defaultChart;
     setFrameShape(QFrame::NoFrame);
     setBackgroundBrush(kPanel);
     setRubberBand(QChartView::NoRubberBand);
