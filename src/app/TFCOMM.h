@@ -114,6 +114,7 @@ public:
     void ChartAddReading(double value);
     // "New" empties the chart.
     void ChartClear();
+    void ShowChartPage(); // Bt10 shows the control's current page
     void BtFirstClick();
     void BTPreviousClick();
     void BtNextClick();

@@ -136,7 +136,7 @@ void TFCOMM::ChartAddReading(double value)
     if (!ChartControl)
         return;
     ChartControl->AddValue(value);
-    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+    ShowChartPage();
 }
 
 void TFCOMM::ChartClear()
@@ -146,31 +146,31 @@ void TFCOMM::ChartClear()
     ChartControl->Clear();
     // The window is back on page 1; the page number says so at once rather
     // than at the next reading.
-    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+    ShowChartPage();
 }
 
 void TFCOMM::BtFirstClick()
 {
     ChartControl->FirstPage();
-    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+    ShowChartPage();
 }
 
 void TFCOMM::BTPreviousClick()
 {
     ChartControl->PreviousPage();
-    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+    ShowChartPage();
 }
 
 void TFCOMM::BtNextClick()
 {
     ChartControl->NextPage();
-    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+    ShowChartPage();
 }
 
 void TFCOMM::BTlastClick()
 {
     ChartControl->LastPage();
-    Bt10->setText(QString::number(ChartControl->FCurrentPage()));
+    ShowChartPage();
 }
 
 void TFCOMM::MaxrecordExit()
@@ -186,5 +186,10 @@ void TFCOMM::MaxrecordExit()
         width = TChartControl::kDefaultPageWidth;
     }
     ChartControl->SetPageWidth(width);
+    ShowChartPage();
+}
+
+void TFCOMM::ShowChartPage()
+{
     Bt10->setText(QString::number(ChartControl->FCurrentPage()));
 }
