@@ -14,9 +14,11 @@ void arrow(QPainter& p, qreal s, bool left, bool bar)
     p.setBrush(blue);
     QPolygonF tri;
     if (left)
-        tri << QPointF(s * 0.3, s * 0.5) << QPointF(s * 0.75, s * 0.2) << QPointF(s * 0.75, s * 0.8);
+        tri << QPointF(s * 0.3, s * 0.5) << QPointF(s * 0.75, s * 0.2)
+            << QPointF(s * 0.75, s * 0.8);
     else
-        tri << QPointF(s * 0.7, s * 0.5) << QPointF(s * 0.25, s * 0.2) << QPointF(s * 0.25, s * 0.8);
+        tri << QPointF(s * 0.7, s * 0.5) << QPointF(s * 0.25, s * 0.2)
+            << QPointF(s * 0.25, s * 0.8);
     p.drawPolygon(tri);
     if (bar) {
         const qreal x = left ? s * 0.18 : s * 0.72;

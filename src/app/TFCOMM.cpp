@@ -42,9 +42,7 @@ QToolButton* makePictureButton(QWidget* parent, pictures::Kind kind, const QStri
 } // namespace
 
 TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
-    : QMainWindow(parent),
-      dialogs_(services.dialogs),
-      hidPlatform_(services.hidPlatform),
+    : QMainWindow(parent), dialogs_(services.dialogs), hidPlatform_(services.hidPlatform),
       queryDecimalSeparator_(services.queryDecimalSeparator)
 {
     Q_ASSERT(dialogs_);
@@ -70,17 +68,17 @@ QString TFCOMM::QueryDecimalSeparator()
 
 void TFCOMM::FormCreate()
 {
-    ChartCreate();                          // 1. the paging control, page width 100
-    DecimalSep = queryDecimalSeparator_();  // 2.
-    B2400->hide();                          // 3. the baud-rate boxes
+    ChartCreate();                         // 1. the paging control, page width 100
+    DecimalSep = queryDecimalSeparator_(); // 2.
+    B2400->hide();                         // 3. the baud-rate boxes
     B4800->hide();
     B9600->hide();
-    TableCreate();                          // 4. the reading table, opened
-    State.NextRecordNo = 1;                 // 5.
+    TableCreate();          // 4. the reading table, opened
+    State.NextRecordNo = 1; // 5.
     State.RecordLimit = 10000;
-    ChartFillPlaceholders();                // 6.
+    ChartFillPlaceholders();                                           // 6.
     setWindowTitle(QStringLiteral("Kelvane Interface Program V3.01")); // 7.
-    ChartSetStartupRange();                 // 8. the bounds that mean "no reading yet"
+    ChartSetStartupRange(); // 8. the bounds that mean "no reading yet"
 }
 
 void TFCOMM::FormDestroy()
@@ -144,8 +142,8 @@ void TFCOMM::buildLinkRow(QWidget* client)
     RecallData = new QCheckBox(QStringLiteral("RecallData"), client);
     form::place(RecallData, 144, 10, 97, 17);
 
-    BitBtn1 = new QPushButton(QIcon(pictures::pixmap(pictures::Kind::Quit)),
-                              QStringLiteral("Quit"), client);
+    BitBtn1 = new QPushButton(QIcon(pictures::pixmap(pictures::Kind::Quit)), QStringLiteral("Quit"),
+                              client);
     BitBtn1->setFont(form::font(QStringLiteral("Arial"), 11, true));
     form::place(BitBtn1, 624, 2, 89, 25);
     connect(BitBtn1, &QPushButton::clicked, this, &TFCOMM::BitBtn1Click);
@@ -265,9 +263,11 @@ void TFCOMM::buildLimitPanels(QWidget* client)
 
 void TFCOMM::buildRecordingRow(QWidget* client)
 {
-    RecordNew = makePictureButton(client, pictures::Kind::NewRecording, QStringLiteral("Close Data"));
+    RecordNew =
+        makePictureButton(client, pictures::Kind::NewRecording, QStringLiteral("Close Data"));
     form::place(RecordNew, 240, 318, 22, 22);
-    OpenDataFiles = makePictureButton(client, pictures::Kind::OpenFile, QStringLiteral("Open old data files"));
+    OpenDataFiles =
+        makePictureButton(client, pictures::Kind::OpenFile, QStringLiteral("Open old data files"));
     form::place(OpenDataFiles, 262, 318, 22, 22);
     saveas = makePictureButton(client, pictures::Kind::SaveFile, QStringLiteral("Save data files"));
     form::place(saveas, 284, 318, 22, 22);

@@ -104,9 +104,9 @@ public:
 
     // ---- Trend chart (TFCOMM_Chart.cpp) ----------------------------------
     // Start-up steps of the chart, called by FormCreate in its order.
-    void ChartCreate();            // ChartControl for Chtshow, page width 100
-    void ChartFillPlaceholders();  // one placeholder point per series
-    void ChartSetStartupRange();   // SetAxisMax(10000), SetAxisMin(-10000)
+    void ChartCreate();           // ChartControl for Chtshow, page width 100
+    void ChartFillPlaceholders(); // one placeholder point per series
+    void ChartSetStartupRange();  // SetAxisMax(10000), SetAxisMin(-10000)
     void ChartDestroy();
     // The decoder's hand-off: widen the vertical range around a reading.
     void ChartWidenRange(double value);
@@ -143,10 +143,10 @@ public:
     void RecordSITimeChange();
     bool RecordSITimeKeyPress(QLineEdit* sender, QKeyEvent* key); // true: discarded
     void RecordNewClick();
-    void N10001Click();  // record limit 1000
-    void N50001Click();  // 5000
-    void N100001Click(); // 10000
-    void N500001Click(); // 50000
+    void N10001Click();   // record limit 1000
+    void N50001Click();   // 5000
+    void N100001Click();  // 10000
+    void N500001Click();  // 50000
     void N1000001Click(); // 100000
     void limitessClick(); // "limitless": ten million
 
@@ -166,7 +166,7 @@ public:
     QAction* limitess = nullptr;
 
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
-    void LinkDestroy(); // ends any reader before the device objects go away
+    void LinkDestroy();  // ends any reader before the device objects go away
     void USBConClick();  // connect or disconnect, as the button's state says
     void ReadBtnClick(); // stops reading from the selected device
     void SetFeatureClick();
@@ -199,7 +199,7 @@ private:
     void buildLimitPanels(QWidget* client);
     void buildRecordingRow(QWidget* client);
     // Each area builds its own controls on the client area.
-    void CreateReadoutBehaviour();        // TFCOMM_Readout.cpp
+    void CreateReadoutBehaviour();                 // TFCOMM_Readout.cpp
     void CreateChartControls(QWidget* client);     // TFCOMM_Chart.cpp
     void CreateRecordingControls(QWidget* client); // TFCOMM_Recording.cpp
     void CreateLinkControls(QWidget* client);      // TFCOMM_Link.cpp

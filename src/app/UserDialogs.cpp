@@ -17,7 +17,8 @@ QString suffixOf(const FileDialogOptions& options, const QString& chosenLabel)
     return dot < 0 ? options.defaultSuffix : pattern.mid(dot + 1);
 }
 
-QString runFileDialog(QWidget* parent, const FileDialogOptions& options, QFileDialog::AcceptMode mode)
+QString runFileDialog(QWidget* parent, const FileDialogOptions& options,
+                      QFileDialog::AcceptMode mode)
 {
     QFileDialog dialog(parent, options.title);
     dialog.setAcceptMode(mode);

@@ -34,7 +34,6 @@ protected:
         QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
         QApplication::sendEvent(window->Maxrecord, &out);
     }
-
 };
 
 TEST_F(ChartTest, StartsOnPageOneWithAPlaceholderAndTheStartupRange)

@@ -48,7 +48,6 @@ QColor textColour(QLineEdit* edit)
 
 class ReadoutTest : public WindowTest {
 protected:
-
     void show(const QString& f)
     {
         window->State.CurrentFrame = f;
@@ -60,7 +59,6 @@ protected:
         return window->LcdD4->text() + window->LcdD3->text() + window->LcdD2->text() +
                window->LcdD1->text();
     }
-
 };
 
 TEST_F(ReadoutTest, LiveReadingFillsReadoutAndState)

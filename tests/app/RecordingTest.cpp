@@ -21,7 +21,6 @@ namespace {
 
 class RecordingTest : public WindowTest {
 protected:
-
     void reading(const QString& value, const QString& channel = QStringLiteral("T1"))
     {
         window->State.ChannelText = channel;
@@ -46,7 +45,6 @@ protected:
     {
         return window->DBGrid1->model()->index(viewRow, column).data().toString();
     }
-
 };
 
 TEST_F(RecordingTest, ReadingsAppearInTheGridAsNumberedRows)
