@@ -143,12 +143,13 @@ public:
     void RecordSITimeChange();
     bool RecordSITimeKeyPress(QLineEdit* sender, QKeyEvent* key); // true: discarded
     void RecordNewClick();
-    void N10001Click();   // record limit 1000
-    void N50001Click();   // 5000
-    void N100001Click();  // 10000
-    void N500001Click();  // 50000
-    void N1000001Click(); // 100000
-    void limitessClick(); // "limitless": ten million
+    void N10001Click();                                  // record limit 1000
+    void N50001Click();                                  // 5000
+    void N100001Click();                                 // 10000
+    void N500001Click();                                 // 50000
+    void N1000001Click();                                // 100000
+    void limitessClick();                                // "limitless": ten million
+    void ChooseRecordLimit(QAction* item, qint32 limit); // checks item, unchecks the rest
 
     class ReadingTable* cds1 = nullptr; // time stamps in the system's separators
     QCheckBox* RepeatSet = nullptr;

@@ -145,36 +145,36 @@ void TFCOMM::RecordNewClick()
 
 void TFCOMM::N10001Click()
 {
-    State.RecordLimit = 1000;
-    N10001->setChecked(true);
+    ChooseRecordLimit(N10001, 1000);
 }
 
 void TFCOMM::N50001Click()
 {
-    State.RecordLimit = 5000;
-    N50001->setChecked(true);
+    ChooseRecordLimit(N50001, 5000);
 }
 
 void TFCOMM::N100001Click()
 {
-    State.RecordLimit = 10000;
-    N100001->setChecked(true);
+    ChooseRecordLimit(N100001, 10000);
 }
 
 void TFCOMM::N500001Click()
 {
-    State.RecordLimit = 50000;
-    N500001->setChecked(true);
+    ChooseRecordLimit(N500001, 50000);
 }
 
 void TFCOMM::N1000001Click()
 {
-    State.RecordLimit = 100000;
-    N1000001->setChecked(true);
+    ChooseRecordLimit(N1000001, 100000);
 }
 
 void TFCOMM::limitessClick()
 {
-    State.RecordLimit = 10000000;
-    limitess->setChecked(true);
+    ChooseRecordLimit(limitess, 10000000);
+}
+
+void TFCOMM::ChooseRecordLimit(QAction* item, qint32 limit)
+{
+    State.RecordLimit = limit;
+    item->setChecked(true);
 }
