@@ -74,31 +74,25 @@ void TFCOMM::LcdDisplay81()
     LcdFH->setText(reading->signText());
     State.ValueText = reading->valueText;
 
+    // The channel's value edit gets the value text, the other two are
+    // emptied; T1 and T2 are judged, the difference T1-T2 is not (JudgeText
+    // and the colours stay).
+    const auto showChannel = [this](const QString& channel, QLineEdit* shown) {
+        LcdTX->setText(channel);
+        State.ChannelText = channel;
+        for (QLineEdit* edit : {T1VALUE, T2VALUE, T1_T2})
+            edit->setText(edit == shown ? State.ValueText : QString());
+    };
     switch (reading->channel) {
     case MeterChannel::T1:
-        LcdTX->setText(QStringLiteral("T1"));
-        State.ChannelText = QStringLiteral("T1");
-        T1VALUE->setText(State.ValueText);
-        T2VALUE->clear();
-        T1_T2->clear();
+        showChannel(QStringLiteral("T1"), T1VALUE);
         JudgeReading(T1VALUE, T1LO, T1HI);
         break;
     case MeterChannel::T2:
-        LcdTX->setText(QStringLiteral("T2"));
-        State.ChannelText = QStringLiteral("T2");
-        T2VALUE->setText(State.ValueText);
-        T1_T2->clear();
-        T1VALUE->clear();
+        showChannel(QStringLiteral("T2"), T2VALUE);
         JudgeReading(T2VALUE, T2LO, T2HI);
         break;
-    case MeterChannel::T1MinusT2:
-        // The difference is not judged: JudgeText and the colours stay.
-        LcdTX->setText(QStringLiteral("T1-T2"));
-        State.ChannelText = QStringLiteral("T1-T2");
-        T1_T2->setText(State.ValueText);
-        T1VALUE->clear();
-        T2VALUE->clear();
-        break;
+    case MeterChannel::T1MinusT2: showChannel(QStringLiteral("T1-T2"), T1_T2); break;
     case MeterChannel::None: break;
     }
 

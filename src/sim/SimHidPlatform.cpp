@@ -246,14 +246,7 @@ quint32 SimHidPlatform::plugDevice(const QString& product, quint16 vendorId, qui
     device->serial = serial.toStdU16String();
     device->vendorId = vendorId;
     device->productId = productId;
-    {
-        std::lock_guard<std::mutex> lock(shared_->mutex);
-        device->instance = ++shared_->lastInstance;
-        device->path = QStringLiteral("sim:device-%1").arg(device->instance);
-        shared_->devices.push_back(device);
-    }
-    deviceSetChanged();
-    return device->instance;
+    return plug(std::move(device), QStringLiteral("sim:device-%1"));
 }
 
 quint32 SimHidPlatform::plugCable()
@@ -263,10 +256,16 @@ quint32 SimHidPlatform::plugCable()
     device->vendorId = kCableVendorId;
     device->productId = kCableProductId;
     device->isCable = true;
+    return plug(std::move(device), QStringLiteral("sim:cable-%1"));
+}
+
+// Gives the device its identity and path and lists it.
+quint32 SimHidPlatform::plug(std::shared_ptr<Device> device, const QString& pathPattern)
+{
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         device->instance = ++shared_->lastInstance;
-        device->path = QStringLiteral("sim:cable-%1").arg(device->instance);
+        device->path = pathPattern.arg(device->instance);
         shared_->devices.push_back(device);
     }
     deviceSetChanged();

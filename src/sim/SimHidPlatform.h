@@ -44,6 +44,7 @@ public:
 
 private:
     void deviceSetChanged();
+    quint32 plug(std::shared_ptr<Device> device, const QString& pathPattern);
 
     std::shared_ptr<Shared> shared_;
 };
