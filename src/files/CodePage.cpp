@@ -38,14 +38,18 @@ void appendEncoded(QByteArray& out, QStringView text)
     }
 }
 
+void decodeInto(const char* data, qsizetype size, char16_t* out)
+{
+    for (qsizetype i = 0; i < size; ++i) {
+        const auto b = static_cast<unsigned char>(data[i]);
+        out[i] = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
+    }
+}
+
 QString decode(const char* data, qsizetype size)
 {
     QString out(size, Qt::Uninitialized);
-    char16_t* d = reinterpret_cast<char16_t*>(out.data());
-    for (qsizetype i = 0; i < size; ++i) {
-        const auto b = static_cast<unsigned char>(data[i]);
-        d[i] = (b >= 0x80 && b < 0xA0) ? kHigh[b - 0x80] : char16_t(b);
-    }
+    decodeInto(data, size, reinterpret_cast<char16_t*>(out.data()));
     return out;
 }
 

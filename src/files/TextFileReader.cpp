@@ -1,8 +1,12 @@
 #include "files/TextFileReader.h"
 
+#include "files/ByteInterner.h"
+#include "files/CodePage.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
 #include "files/TextTokenizer.h"
+
+#include "recording/TimeStampFormat.h"
 
 #include <QIODevice>
 
@@ -33,6 +37,55 @@ std::optional<qint32> recordNumber(const TextToken& token)
     if (value > std::numeric_limits<qint32>::max())
         return std::nullopt;
     return static_cast<qint32>(value);
+}
+
+// Tokens become pool ids of the staged store: through the byte cache when
+// their bytes stand for their text as they are, decoded otherwise.
+class TokenTexts {
+public:
+    explicit TokenTexts(ReadingStore& rows) : rows_(rows) {}
+
+    quint32 id(const TextToken& token)
+    {
+        if (token.quoted && token.raw.contains('"'))
+            return rows_.internText(token.text());
+        const quint64 hash = ByteInterner::hashOf(token.raw);
+        quint32 id = cache_.find(token.raw, hash);
+        if (id == ByteInterner::kMissing) {
+            id = rows_.internText(token.text());
+            cache_.insert(token.raw, hash, id);
+        }
+        return id;
+    }
+    quint32 empty()
+    {
+        if (empty_ == ByteInterner::kMissing)
+            empty_ = rows_.internText(QString());
+        return empty_;
+    }
+
+private:
+    ReadingStore& rows_;
+    ByteInterner cache_;
+    quint32 empty_ = ByteInterner::kMissing;
+};
+
+// A canonical time stamp token as compact seconds.
+bool compactStamp(const TextToken& token, ReadingStore::RowCodes& c)
+{
+    constexpr qsizetype kLength = 19;
+    if (token.raw.size() != kLength || (token.quoted && token.raw.contains('"')))
+        return false;
+    char16_t units[kLength];
+    codepage::decodeInto(token.raw.data(), kLength, units);
+    const auto stamp = CompactTimeStamp::fromText(QStringView(units, kLength));
+    if (!stamp)
+        return false;
+    c.timeIsText = false;
+    c.time = stamp->seconds;
+    c.dateSeparator = stamp->dateSeparator;
+    c.timeSeparator = stamp->timeSeparator;
+    return true;
 }
 
 class LineReader {
@@ -116,6 +169,8 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
         return LoadOutcome::failure(QStringLiteral("no header line"));
     }
     TextToken tokens[kReadingFieldCount];
+    ReadingStore& rows = out.staged.rows;
+    TokenTexts texts(rows);
     qint64 lineNo = 1;
     while (lines.next(line)) {
         ++lineNo;
@@ -129,16 +184,25 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
                                                       : QStringLiteral("unclosed quote")));
         if (count == 0)
             continue;
-        ReadingRow row;
-        row.no = recordNumber(tokens[0]);
-        if (!row.no)
+        ReadingStore::RowCodes c;
+        const auto no = recordNumber(tokens[0]);
+        if (!no)
             return LoadOutcome::failure(QStringLiteral("line %1: no record number").arg(lineNo));
-        QString* texts[] = {&row.time, &row.channel, &row.value, &row.unit, &row.judge};
-        for (int t = 1; t < count; ++t)
-            *texts[t - 1] = tokens[t].text();
-        if (out.staged.rows.rowCount() == std::numeric_limits<int>::max())
+        c.no = *no;
+        c.rowState = kRowStateAdded;
+        if (count < 2 || !compactStamp(tokens[1], c))
+            c.time = count < 2 ? texts.empty() : texts.id(tokens[1]);
+        quint32* ids[] = {&c.channel, &c.value, &c.unit, &c.judge};
+        for (int t = 2; t < kReadingFieldCount; ++t)
+            *ids[t - 2] = t < count ? texts.id(tokens[t]) : texts.empty();
+        if (rows.rowCount() == std::numeric_limits<int>::max())
             return LoadOutcome::failure(QStringLiteral("too many rows"));
-        out.staged.rows.appendRow(row);
+        rows.appendCodes(c);
+    }
+    {
+        ChangeList added;
+        added.appendAddedRun(1, rows.rowCount());
+        rows.setChanges(std::move(added));
     }
     if (auto failure = readFailure())
         return std::move(*failure);

@@ -1,11 +1,15 @@
 #include "files/XmlPacketReader.h"
 
+#include "files/ByteInterner.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
 #include "files/XmlReferences.h"
 
+#include "recording/TimeStampFormat.h"
+
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
 #include <limits>
 #include <optional>
@@ -104,6 +108,9 @@ private:
     Stop readChangeLog(ChangeList& changes);
     Stop readParams(ChangeList& changes);
     Stop readRow(const Tag& tag, ReadingStore& rows);
+    std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
+    Stop textId(QByteArrayView raw, ReadingStore& rows, quint32& id);
+    static bool stampOf(QByteArrayView raw, ReadingStore::RowCodes& c);
 
     InputBuffer input_;
     bool bytesOnly_;
@@ -112,6 +119,9 @@ private:
     // attrname of each packet field, and the table field it fills (-1: none).
     std::vector<std::pair<QByteArray, int>> fields_;
     QString scratch_;
+    ByteInterner texts_; // raw attribute bytes -> pool id
+    quint32 emptyId_ = ByteInterner::kMissing;
+    std::array<size_t, 8> fieldGuess_{};
 };
 
 Stop PacketParser::skipBlanks()
@@ -400,44 +410,116 @@ Stop PacketParser::readParams(ChangeList& changes)
     }
 }
 
+// A number straight from its bytes when it holds no reference.
+std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, qint64 min,
+                                           Stop& stop)
+{
+    stop = Stop::None;
+    if (!raw.contains('&')) {
+        QString& text = scratch_;
+        text.resize(raw.size());
+        for (qsizetype i = 0; i < raw.size(); ++i)
+            text[i] = QChar(char16_t(static_cast<unsigned char>(raw[i])));
+        return decimal(text, allowSign, min, kMaxNumber);
+    }
+    if ((stop = decode(raw, scratch_)) != Stop::None)
+        return std::nullopt;
+    return decimal(scratch_, allowSign, min, kMaxNumber);
+}
+
+Stop PacketParser::textId(QByteArrayView raw, ReadingStore& rows, quint32& id)
+{
+    const quint64 hash = ByteInterner::hashOf(raw);
+    id = texts_.find(raw, hash);
+    if (id != ByteInterner::kMissing)
+        return Stop::None;
+    QString text;
+    if (Stop s = decode(raw, text); s != Stop::None)
+        return s;
+    id = rows.internText(text);
+    texts_.insert(raw, hash, id);
+    return Stop::None;
+}
+
 Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
 {
-    ReadingRow row;
-    qint32 rowState = 0;
-    QString* texts[kReadingFieldCount] = {nullptr,    &row.time, &row.channel,
-                                          &row.value, &row.unit, &row.judge};
-    for (const Attribute& a : tag.attributes) {
+    if (emptyId_ == ByteInterner::kMissing)
+        emptyId_ = rows.internText(QString());
+    ReadingStore::RowCodes c;
+    c.hasNo = false;
+    c.time = c.channel = c.value = c.unit = c.judge = emptyId_;
+    quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
+    for (size_t k = 0; k < tag.attributes.size(); ++k) {
+        const Attribute& a = tag.attributes[k];
         if (a.name == "RowState") {
-            if (Stop s = decode(a.value, scratch_); s != Stop::None)
-                return s;
-            const auto state = decimal(scratch_, false, 0, kMaxNumber);
+            Stop stop;
+            const auto state = number(a.value, false, 0, stop);
+            if (stop != Stop::None)
+                return stop;
             if (!state)
                 return fail(QStringLiteral("bad RowState"));
-            rowState = static_cast<qint32>(*state);
+            c.rowState = static_cast<qint32>(*state);
             continue;
         }
+        // Rows list their fields in the same order: try the field that
+        // came at this place last time first.
         int column = -1;
-        for (const auto& field : fields_)
-            if (QByteArrayView(field.first) == a.name) {
-                column = field.second;
-                break;
-            }
+        size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
+        if (guess < fields_.size() && QByteArrayView(fields_[guess].first) == a.name) {
+            column = fields_[guess].second;
+        } else {
+            for (size_t f = 0; f < fields_.size(); ++f)
+                if (QByteArrayView(fields_[f].first) == a.name) {
+                    column = fields_[f].second;
+                    guess = f;
+                    break;
+                }
+        }
         if (column == static_cast<int>(ReadingField::ANo)) {
-            if (Stop s = decode(a.value, scratch_); s != Stop::None)
-                return s;
-            const auto no = decimal(scratch_, true, std::numeric_limits<qint32>::min(), kMaxNumber);
+            Stop stop;
+            const auto no = number(a.value, true, std::numeric_limits<qint32>::min(), stop);
+            if (stop != Stop::None)
+                return stop;
             if (!no)
                 return fail(QStringLiteral("bad ANo"));
-            row.no = static_cast<qint32>(*no);
-        } else if (Stop s = decode(a.value, column > 0 ? *texts[column] : scratch_);
-                   s != Stop::None) {
-            return s;
+            c.no = static_cast<qint32>(*no);
+            c.hasNo = true;
+        } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
+                   !a.value.contains('&') && stampOf(a.value, c)) {
+            continue;
+        } else if (column > 0) {
+            if (Stop s = textId(a.value, rows, *ids[column]); s != Stop::None)
+                return s;
+            if (column == static_cast<int>(ReadingField::ATime))
+                c.timeIsText = true;
+        } else if (Stop s = decode(a.value, scratch_); s != Stop::None) {
+            return s; // an attribute the table has no field for: checked, then dropped
         }
     }
     if (rows.rowCount() == std::numeric_limits<int>::max())
         return fail(QStringLiteral("too many rows"));
-    rows.appendStoredRow(row, rowState);
+    rows.appendCodes(c);
     return Stop::None;
+}
+
+// A canonical ASCII time stamp as compact seconds.
+bool PacketParser::stampOf(QByteArrayView raw, ReadingStore::RowCodes& c)
+{
+    char16_t units[19];
+    for (int i = 0; i < 19; ++i) {
+        const auto b = static_cast<unsigned char>(raw[i]);
+        if (b >= 0x80)
+            return false;
+        units[i] = b;
+    }
+    const auto stamp = CompactTimeStamp::fromText(QStringView(units, 19));
+    if (!stamp)
+        return false;
+    c.timeIsText = false;
+    c.time = stamp->seconds;
+    c.dateSeparator = stamp->dateSeparator;
+    c.timeSeparator = stamp->timeSeparator;
+    return true;
 }
 
 Stop PacketParser::parse(StagedTable& staged, bool& declaredUtf8, bool& byteOrderMark)
