@@ -2,7 +2,7 @@
 
 #include "recording/TimeStampFormat.h"
 
-void StampBytes::append(QByteArray& out, const ReadingStore::RowCodes& c)
+void StampBytes::append(ByteBuffer& out, const ReadingStore::RowCodes& c)
 {
     const qint64 day = c.time / 86400;
     if (day != day_ || c.dateSeparator != dateSeparator_ || c.timeSeparator != timeSeparator_) {

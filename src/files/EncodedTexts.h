@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/OutputBatch.h"
 #include "recording/ReadingStore.h"
 
 #include <QByteArray>
@@ -16,20 +17,21 @@ public:
     explicit EncodedTexts(Encoder encoder) : encoder_(encoder) {}
 
     // Appends the bytes of pool text `id` (read from the store under its lock).
-    void append(QByteArray& out, const ReadingStore& store, quint32 id)
+    void append(ByteBuffer& out, const ReadingStore& store, quint32 id)
     {
         if (id < offsets_.size() && offsets_[id].size >= 0) {
             out.append(arena_.constData() + offsets_[id].at, offsets_[id].size);
             return;
         }
-        const qsizetype start = out.size();
-        encoder_(out, store.pooledText(id));
+        encoded_.clear();
+        encoder_(encoded_, store.pooledText(id));
+        out.append(encoded_);
         if (id >= kMaxIds || arena_.size() > kMaxBytes)
             return;
         if (id >= offsets_.size())
             offsets_.resize(id + 1);
-        offsets_[id] = {arena_.size(), out.size() - start};
-        arena_.append(out.constData() + start, out.size() - start);
+        offsets_[id] = {arena_.size(), encoded_.size()};
+        arena_.append(encoded_);
     }
 
 private:
@@ -42,6 +44,7 @@ private:
     Encoder encoder_;
     std::vector<Slot> offsets_;
     QByteArray arena_;
+    QByteArray encoded_;
 };
 
 // Time stamps of compact rows as bytes: the date part worked out once per
@@ -49,7 +52,7 @@ private:
 class StampBytes {
 public:
     explicit StampBytes(EncodedTexts::Encoder encoder) : encoder_(encoder) {}
-    void append(QByteArray& out, const ReadingStore::RowCodes& c);
+    void append(ByteBuffer& out, const ReadingStore::RowCodes& c);
 
 private:
     EncodedTexts::Encoder encoder_;

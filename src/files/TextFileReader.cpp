@@ -4,6 +4,7 @@
 #include "files/CodePage.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
+#include "files/StampReader.h"
 #include "files/TextTokenizer.h"
 
 #include "recording/TimeStampFormat.h"
@@ -45,6 +46,20 @@ class TokenTexts {
 public:
     explicit TokenTexts(ReadingStore& rows) : rows_(rows) {}
 
+    // Channel, unit and judgement mostly repeat the line before.
+    quint32 id(int column, const TextToken& token)
+    {
+        Recent& recent = recent_[column];
+        if (recent.id != ByteInterner::kMissing && recent.bytes == token.raw && !token.quoted)
+            return recent.id;
+        const quint32 found = id(token);
+        if (!token.quoted && token.raw.size() <= 64) {
+            recent.bytes = QByteArray(token.raw.data(), token.raw.size());
+            recent.id = found;
+        }
+        return found;
+    }
+
     quint32 id(const TextToken& token)
     {
         if (token.quoted && token.raw.contains('"'))
@@ -65,28 +80,15 @@ public:
     }
 
 private:
+    struct Recent {
+        QByteArray bytes;
+        quint32 id = ByteInterner::kMissing;
+    };
     ReadingStore& rows_;
     ByteInterner cache_;
+    Recent recent_[kReadingFieldCount];
     quint32 empty_ = ByteInterner::kMissing;
 };
-
-// A canonical time stamp token as compact seconds.
-bool compactStamp(const TextToken& token, ReadingStore::RowCodes& c)
-{
-    constexpr qsizetype kLength = 19;
-    if (token.raw.size() != kLength || (token.quoted && token.raw.contains('"')))
-        return false;
-    char16_t units[kLength];
-    codepage::decodeInto(token.raw.data(), kLength, units);
-    const auto stamp = CompactTimeStamp::fromText(QStringView(units, kLength));
-    if (!stamp)
-        return false;
-    c.timeIsText = false;
-    c.time = stamp->seconds;
-    c.dateSeparator = stamp->dateSeparator;
-    c.timeSeparator = stamp->timeSeparator;
-    return true;
-}
 
 class LineReader {
 public:
@@ -171,6 +173,7 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
     TextToken tokens[kReadingFieldCount];
     ReadingStore& rows = out.staged.rows;
     TokenTexts texts(rows);
+    StampReader stamps;
     qint64 lineNo = 1;
     while (lines.next(line)) {
         ++lineNo;
@@ -190,11 +193,12 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
             return LoadOutcome::failure(QStringLiteral("line %1: no record number").arg(lineNo));
         c.no = *no;
         c.rowState = kRowStateAdded;
-        if (count < 2 || !compactStamp(tokens[1], c))
+        if (count < 2 || (tokens[1].quoted && tokens[1].raw.contains('"')) ||
+            !stamps.read(tokens[1].raw, c))
             c.time = count < 2 ? texts.empty() : texts.id(tokens[1]);
         quint32* ids[] = {&c.channel, &c.value, &c.unit, &c.judge};
         for (int t = 2; t < kReadingFieldCount; ++t)
-            *ids[t - 2] = t < count ? texts.id(tokens[t]) : texts.empty();
+            *ids[t - 2] = t < count ? texts.id(t, tokens[t]) : texts.empty();
         if (rows.rowCount() == std::numeric_limits<int>::max())
             return LoadOutcome::failure(QStringLiteral("too many rows"));
         rows.appendCodes(c);

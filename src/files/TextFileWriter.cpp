@@ -24,7 +24,7 @@ void encodeField(QByteArray& out, QStringView text)
         codepage::appendEncoded(out, text.sliced(first, last - first));
 }
 
-void appendNumber(QByteArray& out, qint32 n)
+void appendNumber(ByteBuffer& out, qint32 n)
 {
     char digits[12];
     int k = 0;
@@ -45,10 +45,10 @@ bool writeTextFile(const RowSource& rows, QIODevice& out, FileProgress* progress
 {
     OutputBatch batch(out, progress);
     batch.setTotal(rows.rowCount());
-    batch.bytes.append("No\tTime\tT1/T2\tValue\tUnit\tJudge\r\n");
+    batch.bytes.appendLiteral("No\tTime\tT1/T2\tValue\tUnit\tJudge\r\n");
     EncodedTexts texts(&encodeField);
     StampBytes stamps(&codepage::appendEncoded);
-    QByteArray& b = batch.bytes;
+    ByteBuffer& b = batch.bytes;
     for (int first = 0; first < rows.rowCount(); first += OutputBatch::kRowsPerRead) {
         const int count = std::min(OutputBatch::kRowsPerRead, rows.rowCount() - first);
         const bool present = rows.read(first, count, [&](const ReadingStore& store, int r) {

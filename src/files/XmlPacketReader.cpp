@@ -3,6 +3,7 @@
 #include "files/ByteInterner.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
+#include "files/StampReader.h"
 #include "files/XmlReferences.h"
 
 #include "recording/TimeStampFormat.h"
@@ -110,7 +111,6 @@ private:
     Stop readRow(const Tag& tag, ReadingStore& rows);
     std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
     Stop textId(QByteArrayView raw, ReadingStore& rows, quint32& id);
-    static bool stampOf(QByteArrayView raw, ReadingStore::RowCodes& c);
 
     InputBuffer input_;
     bool bytesOnly_;
@@ -122,6 +122,7 @@ private:
     ByteInterner texts_; // raw attribute bytes -> pool id
     quint32 emptyId_ = ByteInterner::kMissing;
     std::array<size_t, 8> fieldGuess_{};
+    StampReader stamps_;
 };
 
 Stop PacketParser::skipBlanks()
@@ -485,7 +486,7 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
             c.no = static_cast<qint32>(*no);
             c.hasNo = true;
         } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
-                   !a.value.contains('&') && stampOf(a.value, c)) {
+                   !a.value.contains('&') && stamps_.read(a.value, c)) {
             continue;
         } else if (column > 0) {
             if (Stop s = textId(a.value, rows, *ids[column]); s != Stop::None)
@@ -500,26 +501,6 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
         return fail(QStringLiteral("too many rows"));
     rows.appendCodes(c);
     return Stop::None;
-}
-
-// A canonical ASCII time stamp as compact seconds.
-bool PacketParser::stampOf(QByteArrayView raw, ReadingStore::RowCodes& c)
-{
-    char16_t units[19];
-    for (int i = 0; i < 19; ++i) {
-        const auto b = static_cast<unsigned char>(raw[i]);
-        if (b >= 0x80)
-            return false;
-        units[i] = b;
-    }
-    const auto stamp = CompactTimeStamp::fromText(QStringView(units, 19));
-    if (!stamp)
-        return false;
-    c.timeIsText = false;
-    c.time = stamp->seconds;
-    c.dateSeparator = stamp->dateSeparator;
-    c.timeSeparator = stamp->timeSeparator;
-    return true;
 }
 
 Stop PacketParser::parse(StagedTable& staged, bool& declaredUtf8, bool& byteOrderMark)

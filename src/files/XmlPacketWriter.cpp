@@ -19,7 +19,7 @@ const char kHead[] =
     "<FIELD attrname=\"AJudge\" fieldtype=\"string.uni\" WIDTH=\"40\"/>"
     "</FIELDS>";
 
-void appendNumber(QByteArray& out, qint64 n)
+void appendNumber(ByteBuffer& out, qint64 n)
 {
     char digits[24];
     int k = 0;
@@ -45,14 +45,14 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
 {
     OutputBatch batch(out, progress);
     batch.setTotal(rows.rowCount());
-    QByteArray& b = batch.bytes;
+    ByteBuffer& b = batch.bytes;
     EncodedTexts texts(&escape);
     StampBytes stamps(&escape);
-    b.append(kHead);
+    b.appendLiteral(kHead);
     if (rows.changes().isEmpty()) {
-        b.append("<PARAMS/>");
+        b.appendLiteral("<PARAMS/>");
     } else {
-        b.append("<PARAMS CHANGE_LOG=\"");
+        b.appendLiteral("<PARAMS CHANGE_LOG=\"");
         bool first = true;
         bool ok = true;
         rows.changes().forEach([&](const ChangeList::Triple& t) {
@@ -68,9 +68,9 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
         });
         if (!ok)
             return false;
-        b.append("\"/>");
+        b.appendLiteral("\"/>");
     }
-    b.append("</METADATA><ROWDATA>");
+    b.appendLiteral("</METADATA><ROWDATA>");
     for (int first = 0; first < rows.rowCount(); first += OutputBatch::kRowsPerRead) {
         const int count = std::min(OutputBatch::kRowsPerRead, rows.rowCount() - first);
         const bool present = rows.read(first, count, [&](const ReadingStore& store, int r) {
@@ -97,11 +97,12 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
             }
             static const char* const kNames[] = {" AT1T2=\"", " AValue=\"", " AUnit=\"",
                                                  " AJudge=\""};
+            static const qsizetype kNameSizes[] = {8, 9, 8, 9};
             const quint32 ids[] = {c.channel, c.value, c.unit, c.judge};
             for (int f = 0; f < 4; ++f) {
                 if (store.pooledText(ids[f]).isEmpty())
                     continue;
-                b.append(kNames[f]);
+                b.append(kNames[f], kNameSizes[f]);
                 texts.append(b, store, ids[f]);
                 b.append('"');
             }
@@ -110,6 +111,6 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
         if (!present || !batch.flushIfFull() || !batch.rowsDone(first + count))
             return false;
     }
-    b.append("</ROWDATA></DATAPACKET>");
+    b.appendLiteral("</ROWDATA></DATAPACKET>");
     return batch.flush();
 }
