@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -111,6 +112,7 @@ private:
     Stop readRow(const Tag& tag, ReadingStore& rows);
     std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
     Stop textId(QByteArrayView raw, ReadingStore& rows, quint32& id);
+    Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
 
     InputBuffer input_;
     bool bytesOnly_;
@@ -123,6 +125,11 @@ private:
     quint32 emptyId_ = ByteInterner::kMissing;
     std::array<size_t, 8> fieldGuess_{};
     StampReader stamps_;
+    struct Recent {
+        QByteArray bytes;
+        quint32 id = ByteInterner::kMissing;
+    };
+    Recent recent_[kReadingFieldCount];
 };
 
 Stop PacketParser::skipBlanks()
@@ -153,18 +160,30 @@ Stop PacketParser::nextTag(Tag& tag)
     while (true) {
         const char* p = input_.data();
         const qsizetype n = input_.size();
-        for (; i < n; ++i) {
-            const char c = p[i];
+        // Values are skipped with memchr to their closing quote; only the
+        // bytes between them are looked at one by one.
+        bool found = false;
+        while (i < n) {
             if (quote) {
-                if (c == quote)
-                    quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
+                const void* end = std::memchr(p + i, quote, static_cast<size_t>(n - i));
+                if (!end) {
+                    i = n;
+                    break;
+                }
+                i = static_cast<const char*>(end) - p + 1;
+                quote = 0;
+                continue;
+            }
+            const char c = p[i];
+            if (c == '>') {
+                found = true;
                 break;
             }
+            if (c == '"' || c == '\'')
+                quote = c;
+            ++i;
         }
-        if (i < n)
+        if (found)
             break;
         if (!input_.more())
             return input_.atEnd() || input_.tooLong() ? fail(QStringLiteral("unfinished element"))
@@ -226,7 +245,8 @@ Stop PacketParser::nextTag(Tag& tag)
             return fail(QStringLiteral("'<' in an attribute"));
         k = end + 1;
         for (const Attribute& seen : tag.attributes)
-            if (seen.name == a.name)
+            if (seen.name.size() == a.name.size() && seen.name[0] == a.name[0] &&
+                seen.name == a.name)
                 return fail(QStringLiteral("attribute given twice"));
         tag.attributes.push_back(a);
     }
@@ -428,6 +448,23 @@ std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, q
     return decimal(scratch_, allowSign, min, kMaxNumber);
 }
 
+Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
+{
+    // Channel, unit and judgement mostly repeat the row before.
+    Recent& recent = recent_[column];
+    if (recent.id != ByteInterner::kMissing && QByteArrayView(recent.bytes) == raw) {
+        id = recent.id;
+        return Stop::None;
+    }
+    if (Stop s = textId(raw, rows, id); s != Stop::None)
+        return s;
+    if (raw.size() <= 64) {
+        recent.bytes = QByteArray(raw.data(), raw.size());
+        recent.id = id;
+    }
+    return Stop::None;
+}
+
 Stop PacketParser::textId(QByteArrayView raw, ReadingStore& rows, quint32& id)
 {
     const quint64 hash = ByteInterner::hashOf(raw);
@@ -489,7 +526,7 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
                    !a.value.contains('&') && stamps_.read(a.value, c)) {
             continue;
         } else if (column > 0) {
-            if (Stop s = textId(a.value, rows, *ids[column]); s != Stop::None)
+            if (Stop s = textId(column, a.value, rows, *ids[column]); s != Stop::None)
                 return s;
             if (column == static_cast<int>(ReadingField::ATime))
                 c.timeIsText = true;
