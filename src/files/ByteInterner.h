@@ -7,7 +7,8 @@
 
 // Pool ids of texts a reader has met before, keyed by their raw bytes in
 // the file, so a repeated value costs one hash lookup instead of a decoded
-// text. Holds at most 32 MB of keys; past that, lookups of new bytes miss.
+// text. Holds at most 4 M keys and 32 MB of long keys; past that, new bytes
+// are not remembered.
 class ByteInterner {
 public:
     static constexpr quint32 kMissing = 0xFFFFFFFF;
@@ -17,10 +18,17 @@ public:
     static quint64 hashOf(QByteArrayView bytes);
 
 private:
+    // One cache line holds a slot and, for keys up to 16 bytes (values,
+    // channels, units), the key itself: a lookup then touches one line.
+    static constexpr quint32 kInline = 16;
     struct Slot {
         quint64 hash = 0;
-        quint32 at = 0, size = 0;
         quint32 id = kMissing;
+        quint32 size = 0;
+        union {
+            char bytes[kInline];
+            quint64 at;
+        } key{};
     };
     void grow();
 

@@ -49,6 +49,8 @@ public:
     // Channel, unit and judgement mostly repeat the line before.
     quint32 id(int column, const TextToken& token)
     {
+        if (column == static_cast<int>(ReadingField::AValue))
+            return id(token);
         Recent& recent = recent_[column];
         if (recent.id != ByteInterner::kMissing && recent.bytes == token.raw && !token.quoted)
             return recent.id;

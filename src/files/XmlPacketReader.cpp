@@ -451,6 +451,8 @@ std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, q
 Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
 {
     // Channel, unit and judgement mostly repeat the row before.
+    if (column == static_cast<int>(ReadingField::AValue))
+        return textId(raw, rows, id);
     Recent& recent = recent_[column];
     if (recent.id != ByteInterner::kMissing && QByteArrayView(recent.bytes) == raw) {
         id = recent.id;
