@@ -180,8 +180,11 @@ int main(int argc, char** argv)
                 });
             });
             if (std::getenv("THERMO_BENCH_VERBOSE"))
-                std::fprintf(stderr, "%s: save %.3f s, raw write %.3f s, open %.3f s, raw read %.3f s, %lld bytes\n",
-                             isXml ? "xml" : "tsv", save, write, open, read, static_cast<long long>(bytes.size()));
+                std::fprintf(
+                    stderr,
+                    "%s: save %.3f s, raw write %.3f s, open %.3f s, raw read %.3f s, %lld bytes\n",
+                    isXml ? "xml" : "tsv", save, write, open, read,
+                    static_cast<long long>(bytes.size()));
             figures::print(isXml ? "xml_save_ratio_to_raw_1m" : "tsv_save_ratio_to_raw_1m",
                            save / write, "ratio");
             figures::print(isXml ? "xml_open_ratio_to_raw_1m" : "tsv_open_ratio_to_raw_1m",

@@ -182,11 +182,11 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
         int count = 0;
         const Tokenized result = tokenizeLine(line, tokens, kReadingFieldCount, count);
         if (result != Tokenized::Ok)
-            return LoadOutcome::failure(
-                QStringLiteral("line %1: %2")
-                    .arg(lineNo)
-                    .arg(result == Tokenized::TooMany ? QStringLiteral("more than six tokens")
-                                                      : QStringLiteral("unclosed quote")));
+            return LoadOutcome::failure(QStringLiteral("line %1: %2")
+                                            .arg(lineNo)
+                                            .arg(result == Tokenized::TooMany
+                                                     ? QStringLiteral("more than six tokens")
+                                                     : QStringLiteral("unclosed quote")));
         if (count == 0)
             continue;
         ReadingStore::RowCodes c;
