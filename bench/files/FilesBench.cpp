@@ -203,6 +203,13 @@ int main(int argc, char** argv)
     if (argc > 1 && QByteArrayView(argv[1]) == "--no-10m")
         return 0;
 
+    // The stall of an idle worker: what the machine's load alone gives.
+    if (std::getenv("THERMO_BENCH_VERBOSE")) {
+        const WorkerRun idle =
+            onWorker([] { std::this_thread::sleep_for(std::chrono::seconds(3)); }, [] {});
+        std::fprintf(stderr, "idle worker: longest stall %.1f ms\n", idle.stallMs);
+    }
+
     // Ten million rows: memory above the table and event-loop stalls.
     double stall = 0;
     long long extra = 0;
@@ -213,6 +220,9 @@ int main(int argc, char** argv)
             const RowSource rows(*table);
             FileProgress progress;
             const WorkerRun run = onWorker([&] { saveTableFile(path, rows, &progress); }, [] {});
+            if (std::getenv("THERMO_BENCH_VERBOSE"))
+                std::fprintf(stderr, "save %s: stall %.1f ms, extra %.1f MB\n", qPrintable(path),
+                             run.stallMs, (run.peakBytes - before) / 1048576.0);
             stall = std::max(stall, run.stallMs);
             extra = std::max(extra, run.peakBytes - before);
         }
@@ -224,6 +234,9 @@ int main(int argc, char** argv)
         const WorkerRun run = onWorker([&] { out = loadTableFile(path); },
                                        [&] { applyStaged(table, std::move(out.staged)); });
         const long long withTable = figures::residentBytes();
+        if (std::getenv("THERMO_BENCH_VERBOSE"))
+            std::fprintf(stderr, "open %s: stall %.1f ms, extra %.1f MB\n", qPrintable(path),
+                         run.stallMs, (run.peakBytes - withTable) / 1048576.0);
         stall = std::max(stall, run.stallMs);
         extra = std::max(extra, run.peakBytes - withTable);
         if (table.rowCount() != 10 * kMillion)
