@@ -5,6 +5,7 @@
 #include "files/InputBuffer.h"
 #include "files/StampReader.h"
 #include "files/XmlReferences.h"
+#include "files/XmlTagReader.h"
 
 #include "recording/TimeStampFormat.h"
 
@@ -24,26 +25,17 @@ constexpr qint64 kMaxNumber = std::numeric_limits<qint32>::max();
 // Why a read stopped; BadUtf8 makes a declared-UTF-8 file be read again.
 enum class Stop { None, Malformed, BadUtf8, Input };
 
-struct Attribute {
-    QByteArrayView name;
-    QByteArrayView value; // raw, between the quotes
-};
-
-struct Tag {
-    enum Kind { Open, Close, Empty, Declaration } kind = Open;
-    QByteArrayView name;
-    std::vector<Attribute> attributes;
-};
+using Tag = XmlTag;
+using Attribute = XmlAttribute;
 
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return XmlTagReader::isBlank(c);
 }
 
 bool isNameChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ':';
+    return XmlTagReader::isNameChar(c);
 }
 
 std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint64 max)
@@ -75,7 +67,7 @@ class PacketParser {
 public:
     // bytesOnly: a declared UTF-8 is not honoured (the file proved not to be).
     PacketParser(QIODevice& in, FileProgress* progress, bool bytesOnly)
-        : input_(in, progress), bytesOnly_(bytesOnly)
+        : input_(in, progress), tags_(input_), bytesOnly_(bytesOnly)
     {
     }
 
@@ -95,6 +87,15 @@ private:
         why_ = QStringLiteral("read stopped");
         return Stop::Input;
     }
+    Stop stop(XmlTagReader::Result result)
+    {
+        switch (result) {
+        case XmlTagReader::Result::Ok: return Stop::None;
+        case XmlTagReader::Result::Input: return inputStop();
+        case XmlTagReader::Result::Malformed: break;
+        }
+        return fail(tags_.why());
+    }
     bool ensure(qsizetype n)
     {
         while (input_.size() < n)
@@ -107,7 +108,6 @@ private:
     Stop expect(Tag::Kind kind, const char* name, Tag& tag);
     Stop decode(QByteArrayView raw, QString& out);
     Stop readFields(Tag& tag);
-    Stop readChangeLog(ChangeList& changes);
     Stop readParams(ChangeList& changes);
     Stop readRow(const Tag& tag, ReadingStore& rows);
     std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
@@ -115,6 +115,7 @@ private:
     Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
 
     InputBuffer input_;
+    XmlTagReader tags_;
     bool bytesOnly_;
     bool utf8_ = false;
     QString why_;
@@ -134,123 +135,12 @@ private:
 
 Stop PacketParser::skipBlanks()
 {
-    while (true) {
-        qsizetype i = 0;
-        while (i < input_.size() && isBlank(input_.data()[i]))
-            ++i;
-        input_.consume(i);
-        if (input_.size() > 0)
-            return Stop::None;
-        if (!input_.more())
-            return input_.atEnd() ? Stop::None : inputStop();
-    }
+    return stop(tags_.skipBlanks());
 }
 
-// A tag from '<' to '>' (a '>' inside quotes does not end it), parsed in place.
 Stop PacketParser::nextTag(Tag& tag)
 {
-    if (Stop s = skipBlanks(); s != Stop::None)
-        return s;
-    if (input_.size() == 0)
-        return fail(QStringLiteral("packet ends early"));
-    if (input_.data()[0] != '<')
-        return fail(QStringLiteral("text outside an element"));
-    qsizetype i = 1;
-    char quote = 0;
-    while (true) {
-        const char* p = input_.data();
-        const qsizetype n = input_.size();
-        // Values are skipped with memchr to their closing quote; only the
-        // bytes between them are looked at one by one.
-        bool found = false;
-        while (i < n) {
-            if (quote) {
-                const void* end = std::memchr(p + i, quote, static_cast<size_t>(n - i));
-                if (!end) {
-                    i = n;
-                    break;
-                }
-                i = static_cast<const char*>(end) - p + 1;
-                quote = 0;
-                continue;
-            }
-            const char c = p[i];
-            if (c == '>') {
-                found = true;
-                break;
-            }
-            if (c == '"' || c == '\'')
-                quote = c;
-            ++i;
-        }
-        if (found)
-            break;
-        if (!input_.more())
-            return input_.atEnd() || input_.tooLong() ? fail(QStringLiteral("unfinished element"))
-                                                      : inputStop();
-    }
-    // The tag is parsed in place: its bytes stay where they are until the
-    // buffer is next refilled, which only the next tag's read does.
-    QByteArrayView body(input_.data() + 1, i - 1);
-    input_.consume(i + 1);
-    tag.attributes.clear();
-    if (body.startsWith('?')) {
-        if (!body.endsWith('?'))
-            return fail(QStringLiteral("bad declaration"));
-        tag.kind = Tag::Declaration;
-        body = body.sliced(1, body.size() - 2);
-    } else if (body.startsWith('/')) {
-        tag.kind = Tag::Close;
-        body = body.sliced(1);
-    } else if (body.endsWith('/')) {
-        tag.kind = Tag::Empty;
-        body.chop(1);
-    } else {
-        tag.kind = Tag::Open;
-    }
-    qsizetype k = 0;
-    while (k < body.size() && isNameChar(body[k]))
-        ++k;
-    if (k == 0)
-        return fail(QStringLiteral("element without a name"));
-    tag.name = body.first(k);
-    while (true) {
-        const qsizetype before = k;
-        while (k < body.size() && isBlank(body[k]))
-            ++k;
-        if (k == body.size())
-            break;
-        if (k == before || tag.kind == Tag::Close)
-            return fail(QStringLiteral("bad attribute list"));
-        const qsizetype nameStart = k;
-        while (k < body.size() && isNameChar(body[k]))
-            ++k;
-        Attribute a;
-        a.name = body.sliced(nameStart, k - nameStart);
-        while (k < body.size() && isBlank(body[k]))
-            ++k;
-        if (a.name.isEmpty() || k == body.size() || body[k] != '=')
-            return fail(QStringLiteral("bad attribute"));
-        ++k;
-        while (k < body.size() && isBlank(body[k]))
-            ++k;
-        if (k == body.size() || (body[k] != '"' && body[k] != '\''))
-            return fail(QStringLiteral("attribute without quotes"));
-        const char q = body[k++];
-        const qsizetype end = body.indexOf(q, k);
-        if (end < 0)
-            return fail(QStringLiteral("attribute without its closing quote"));
-        a.value = body.sliced(k, end - k);
-        if (a.value.contains('<'))
-            return fail(QStringLiteral("'<' in an attribute"));
-        k = end + 1;
-        for (const Attribute& seen : tag.attributes)
-            if (seen.name.size() == a.name.size() && seen.name[0] == a.name[0] &&
-                seen.name == a.name)
-                return fail(QStringLiteral("attribute given twice"));
-        tag.attributes.push_back(a);
-    }
-    return Stop::None;
+    return stop(tags_.next(tag));
 }
 
 Stop PacketParser::expect(Tag::Kind kind, const char* name, Tag& tag)
