@@ -6,6 +6,7 @@
 #include "files/XmlPacketReader.h"
 #include "files/XmlPacketWriter.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QSaveFile>
@@ -29,6 +30,14 @@ LoadOutcome readTable(TableFormat format, QIODevice& in, FileProgress* progress)
 {
     return format == TableFormat::XmlPacket ? readXmlPacket(in, progress)
                                             : readTextFile(in, progress);
+}
+
+LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return readTable(format, buffer);
 }
 
 SaveOutcome saveTableFile(const QString& fileName, const RowSource& rows, FileProgress* progress)

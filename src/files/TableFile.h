@@ -19,6 +19,8 @@ bool writeTable(TableFormat format, const RowSource& rows, QIODevice& out,
                 FileProgress* progress = nullptr);
 // Reads a whole file of the format from a device into a staged table.
 LoadOutcome readTable(TableFormat format, QIODevice& in, FileProgress* progress = nullptr);
+// The same from bytes in memory (a fuzz input, a test case).
+LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes);
 
 struct SaveOutcome {
     bool ok = false;

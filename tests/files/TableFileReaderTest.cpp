@@ -142,6 +142,15 @@ INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
                                            "xml/ano_not_integer.xml", "no-such-file.xml",
                                            "text/crlf.txt/not-a-folder.txt", "../data"));
 
+TEST(TableFileBytes, EveryCutOfAPacketFailsCleanly)
+{
+    // A packet cut anywhere before its end is not a packet; nothing half read survives.
+    const QByteArray whole = fileBytes(dataPath("mixed.xml"));
+    for (qsizetype n = 0; n < whole.size(); n += 7)
+        EXPECT_FALSE(readTableBytes(TableFormat::XmlPacket, whole.first(n)).ok) << n;
+    EXPECT_TRUE(readTableBytes(TableFormat::XmlPacket, whole).ok);
+}
+
 TEST(TableFileRoundTrip, WhatIsWrittenReadsBackExactly)
 {
     ReadingStore store = mixedRows();
