@@ -5,6 +5,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <vector>
+
 class QPainter;
 
 // Draws texts the way the meter's LCD shows them: seven-segment digits and
@@ -31,6 +33,10 @@ struct Style {
 
 // Size of the text's box at this style (advance widths by pixel height).
 QSizeF textSize(const QString& text, const Style& style);
+
+// Left edge of each character's place, from the left of the text: where
+// drawText starts character i.
+std::vector<qreal> glyphOffsets(const QString& text, const Style& style);
 
 // Draws the text at the top-left of the box, left to right.
 void drawText(QPainter& painter, const QPointF& topLeft, const QString& text, const Style& style);

@@ -7,6 +7,10 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+#include <climits>
+#include <vector>
+
 namespace {
 
 constexpr qreal kPixelSize = 100;
@@ -122,6 +126,80 @@ TEST(LcdGlyphs, UnitTextDrawsSymbolDashAndLetter)
     EXPECT_GT(ink(unit, 0.0, 0.2, 0.4, 0.95), 0.03);
     EXPECT_GT(ink(unit, 0.45, 0.5, 0.6, 0.65), 0.1);
     EXPECT_GT(ink(unit, 0.65, 0.2, 1.0, 0.95), 0.03);
+}
+
+// Per pixel row, the leftmost and rightmost column a glyph inks (INT_MAX /
+// INT_MIN where it inks none). Ink is anything visibly darker than white.
+struct RowInk {
+    std::vector<int> left, right;
+};
+
+RowInk rowInk(const QImage& image)
+{
+    RowInk ink{std::vector<int>(size_t(image.height()), INT_MAX),
+               std::vector<int>(size_t(image.height()), INT_MIN)};
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 200) {
+                ink.left[size_t(y)] = std::min(ink.left[size_t(y)], x);
+                ink.right[size_t(y)] = std::max(ink.right[size_t(y)], x);
+            }
+    return ink;
+}
+
+// The ink of each glyph of the text, drawn alone at its place.
+std::vector<RowInk> inkOfEachGlyph(const QString& text, const lcd::Style& style, qreal margin)
+{
+    const QSize size = lcd::textSize(text, style).toSize() + QSize(int(2 * margin), 0);
+    const std::vector<qreal> offsets = lcd::glyphOffsets(text, style);
+    std::vector<RowInk> glyphs;
+    for (int i = 0; i < text.size() && size_t(i) < offsets.size(); ++i) {
+        QImage image(size, QImage::Format_ARGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        lcd::drawText(painter, QPointF(margin + offsets[size_t(i)], 0), text.mid(i, 1), style);
+        painter.end();
+        glyphs.push_back(rowInk(image));
+    }
+    return glyphs;
+}
+
+TEST(LcdGlyphs, EveryClockDigitKeepsItsInkApartFromItsNeighbours)
+{
+    // The clock (33 px), the clock caption (21 px), the grid's unit column
+    // (11 px) and the big digits (113 px): on every pixel row a blank column
+    // lies between one glyph's ink and the next one's, and no glyph reaches
+    // left of its own place.
+    constexpr qreal kMargin = 4;
+    for (const qreal px : {11.0, 21.0, 33.0, 113.0})
+        for (const bool bold : {false, true})
+            for (const QString text : {"11:11", "10:01", "16:30", "34:12", "88:88"}) {
+                SCOPED_TRACE(QStringLiteral("%1 at %2 px%3")
+                                 .arg(text)
+                                 .arg(px)
+                                 .arg(bold ? " bold" : "")
+                                 .toStdString());
+                lcd::Style style;
+                style.pixelSize = px;
+                style.bold = bold;
+                const std::vector<qreal> offsets = lcd::glyphOffsets(text, style);
+                const std::vector<RowInk> glyphs = inkOfEachGlyph(text, style, kMargin);
+                ASSERT_EQ(glyphs.size(), size_t(text.size()));
+                for (size_t i = 0; i < glyphs.size(); ++i) {
+                    const std::vector<int>& left = glyphs[i].left;
+                    EXPECT_GE(*std::min_element(left.begin(), left.end()),
+                              int(kMargin + offsets[i]))
+                        << "glyph " << i;
+                }
+                for (size_t i = 0; i + 1 < glyphs.size(); ++i) {
+                    for (size_t y = 0; y < glyphs[i].left.size(); ++y) {
+                        if (glyphs[i].right[y] == INT_MIN || glyphs[i + 1].left[y] == INT_MAX)
+                            continue;
+                        ASSERT_LT(glyphs[i].right[y] + 1, glyphs[i + 1].left[y])
+                            << "glyphs " << i << " and " << i + 1 << " touch on row " << y;
+                    }
+                }
+            }
 }
 
 } // namespace
