@@ -146,14 +146,13 @@ QFont fallbackFont(const Style& style)
 }
 
 // The channel and clock-mode captions ("T1", "T1-T2", "H:M", "M:S") are
-// printed annunciators on the meter's glass, not segment digits: a text with
-// a letter other than the symbol letters is drawn wholly in the plain face.
+// printed annunciators on the meter's glass, not segment digits: a text that
+// begins with a letter the LCD has no glyph for is drawn wholly in the plain
+// face. Any other text is drawn glyph by glyph, with plain letters where the
+// LCD has none (the type letter of "?-J").
 bool isCaption(const QString& text)
 {
-    for (QChar ch : text)
-        if (ch.isLetter() && !QStringLiteral("CDEK").contains(ch))
-            return true;
-    return false;
+    return !text.isEmpty() && text.at(0).isLetter() && !glyphFor(text.at(0)).known;
 }
 
 class GlyphPainter {

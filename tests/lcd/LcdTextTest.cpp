@@ -202,4 +202,34 @@ TEST(LcdGlyphs, EveryClockDigitKeepsItsInkApartFromItsNeighbours)
             }
 }
 
+TEST(LcdGlyphs, EveryUnitTextDrawsItsSymbolBeforeAPlainTypeLetter)
+{
+    // Each unit symbol with each thermocouple type: the symbol and the dash
+    // are drawn exactly as without the letter, and the letter has ink of its
+    // own after them.
+    lcd::Style style;
+    style.pixelSize = 32;
+    for (const QChar unit : QStringLiteral("#?K"))
+        for (const QChar type : QStringLiteral("KJTENRS")) {
+            const QString text = QString(unit) + QLatin1Char('-') + type;
+            SCOPED_TRACE(text.toStdString());
+            const QSize size = lcd::textSize(text, style).toSize();
+            const auto draw = [&](const QString& what) {
+                QImage image(size, QImage::Format_ARGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                lcd::drawText(painter, QPointF(0, 0), what, style);
+                return image;
+            };
+            const QImage whole = draw(text);
+            const QImage symbol = draw(text.left(2));
+            const int letterAt = int(lcd::glyphOffsets(text, style).at(2));
+            ASSERT_GT(letterAt, 0);
+            EXPECT_EQ(whole.copy(0, 0, letterAt, size.height()),
+                      symbol.copy(0, 0, letterAt, size.height()));
+            const QImage letter = whole.copy(letterAt, 0, size.width() - letterAt, size.height());
+            EXPECT_GT(ink(letter, 0.0, 0.2, 1.0, 0.95), 0.03);
+        }
+}
+
 } // namespace
