@@ -9,13 +9,25 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
 
+#include <string>
+#include <vector>
+
 namespace {
+
+// Presses a key with the text the platform gives it (under X11, Delete
+// carries U+007F and Ctrl+V may carry the control character or the letter).
+void press(QLineEdit* edit, int key, Qt::KeyboardModifiers modifiers, const QString& text)
+{
+    QKeyEvent event(QEvent::KeyPress, key, modifiers, text);
+    QApplication::sendEvent(edit, &event);
+}
 
 class KeyboardTest : public WindowTest {
 protected:
@@ -46,6 +58,29 @@ TEST_F(KeyboardTest, CtrlARunsStartWhereverTheFocusIs)
         if (auto* edit = qobject_cast<QLineEdit*>(target)) {
             EXPECT_FALSE(edit->hasSelectedText()); // not taken as "select all"
         }
+    }
+}
+
+TEST_F(KeyboardTest, FilteredEditsKeepDeleteUndoAndPaste)
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("34"));
+    const std::vector<QLineEdit*> edits = filteredEdits();
+    for (size_t i = 0; i < edits.size(); ++i) {
+        QLineEdit* edit = edits[i];
+        SCOPED_TRACE("edit " + std::to_string(i));
+        edit->setText(QStringLiteral("12"));
+        edit->setCursorPosition(0);
+        press(edit, Qt::Key_Delete, Qt::NoModifier, QStringLiteral("\x7f"));
+        EXPECT_EQ(edit->text(), QStringLiteral("2"));
+        press(edit, Qt::Key_Z, Qt::ControlModifier, QStringLiteral("z"));
+        EXPECT_EQ(edit->text(), QStringLiteral("12"));
+        press(edit, Qt::Key_End, Qt::NoModifier, QString());
+        press(edit, Qt::Key_V, Qt::ControlModifier, QStringLiteral("\x16"));
+        EXPECT_EQ(edit->text(), QStringLiteral("1234"));
+        press(edit, Qt::Key_V, Qt::ControlModifier, QStringLiteral("v"));
+        EXPECT_EQ(edit->text(), QStringLiteral("123434"));
+        press(edit, Qt::Key_X, Qt::NoModifier, QStringLiteral("x")); // still filtered
+        EXPECT_EQ(edit->text(), QStringLiteral("123434"));
     }
 }
 
