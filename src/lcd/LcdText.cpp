@@ -126,12 +126,12 @@ Glyph glyphFor(QChar ch)
     return g;
 }
 
-// The temperature symbols put the degree ring before the letter; a colon is
-// one dot wide.
+// The temperature symbols put the degree ring before the letter; a colon's
+// dot sits centred between its neighbours.
 qreal glyphAdvance(QChar ch, const Glyph& g, const Metrics& m)
 {
     if (ch == QLatin1Char(':'))
-        return m.dot + m.gap;
+        return m.dot + 2 * m.gap;
     return (g.degree ? m.degreeWidth : 0.0) + g.width * m.cellWidth + m.gap;
 }
 
@@ -268,7 +268,7 @@ private:
         p_.setBrush(style_.ink);
         for (qreal uy : {0.3, 0.75}) {
             const qreal y = top_ + uy * m_.height;
-            const qreal left = x + (1.0 - uy) * kSlant * m_.height;
+            const qreal left = x + m_.gap / 2 + (1.0 - uy) * kSlant * m_.height;
             p_.drawRect(QRectF(left, y - dot / 2, dot, dot));
         }
     }
