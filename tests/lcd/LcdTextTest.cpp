@@ -7,8 +7,7 @@
 #include <QImage>
 #include <QPainter>
 
-#include <algorithm>
-#include <climits>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,107 +127,74 @@ TEST(LcdGlyphs, UnitTextDrawsSymbolDashAndLetter)
     EXPECT_GT(ink(unit, 0.65, 0.2, 1.0, 0.95), 0.03);
 }
 
-// Per pixel row, the leftmost and rightmost column a glyph inks (INT_MAX /
-// INT_MIN where it inks none). Ink is anything visibly darker than white.
-struct RowInk {
-    std::vector<int> left, right;
-};
-
-RowInk rowInk(const QImage& image)
+QImage renderAt(const QString& text, const lcd::Style& style, QSize size, qreal x = 0)
 {
-    RowInk ink{std::vector<int>(size_t(image.height()), INT_MAX),
-               std::vector<int>(size_t(image.height()), INT_MIN)};
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 200) {
-                ink.left[size_t(y)] = std::min(ink.left[size_t(y)], x);
-                ink.right[size_t(y)] = std::max(ink.right[size_t(y)], x);
-            }
-    return ink;
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    lcd::drawText(painter, QPointF(x, 0), text, style);
+    return image;
 }
 
-// The ink of each glyph of the text, drawn alone at its place.
-std::vector<RowInk> inkOfEachGlyph(const QString& text, const lcd::Style& style, qreal margin)
+// Leftmost and rightmost visibly inked column of a pixel row (-1 for none).
+std::pair<int, int> rowInk(const QImage& image, int y)
 {
-    const QSize size = lcd::textSize(text, style).toSize() + QSize(int(2 * margin), 0);
-    const std::vector<qreal> offsets = lcd::glyphOffsets(text, style);
-    std::vector<RowInk> glyphs;
-    for (int i = 0; i < text.size() && size_t(i) < offsets.size(); ++i) {
-        QImage image(size, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        lcd::drawText(painter, QPointF(margin + offsets[size_t(i)], 0), text.mid(i, 1), style);
-        painter.end();
-        glyphs.push_back(rowInk(image));
-    }
-    return glyphs;
+    int left = -1, right = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (qGray(image.pixel(x, y)) < 200) {
+            left = left < 0 ? x : left;
+            right = x;
+        }
+    return {left, right};
 }
 
-TEST(LcdGlyphs, EveryClockDigitKeepsItsInkApartFromItsNeighbours)
+TEST(LcdGlyphs, ClockDigitsKeepABlankColumnBetweenNeighboursAtEverySize)
 {
-    // The clock (33 px), the clock caption (21 px), the grid's unit column
-    // (11 px) and the big digits (113 px): on every pixel row a blank column
-    // lies between one glyph's ink and the next one's, and no glyph reaches
-    // left of its own place.
+    // Each glyph drawn alone at its place: on every pixel row its ink stays
+    // right of its place and a blank column short of the next glyph's ink.
     constexpr qreal kMargin = 4;
     for (const qreal px : {11.0, 21.0, 33.0, 113.0})
         for (const bool bold : {false, true})
             for (const QString text : {"11:11", "10:01", "16:30", "34:12", "88:88"}) {
-                SCOPED_TRACE(QStringLiteral("%1 at %2 px%3")
-                                 .arg(text)
-                                 .arg(px)
-                                 .arg(bold ? " bold" : "")
-                                 .toStdString());
-                lcd::Style style;
-                style.pixelSize = px;
-                style.bold = bold;
-                const std::vector<qreal> offsets = lcd::glyphOffsets(text, style);
-                const std::vector<RowInk> glyphs = inkOfEachGlyph(text, style, kMargin);
-                ASSERT_EQ(glyphs.size(), size_t(text.size()));
-                for (size_t i = 0; i < glyphs.size(); ++i) {
-                    const std::vector<int>& left = glyphs[i].left;
-                    EXPECT_GE(*std::min_element(left.begin(), left.end()),
-                              int(kMargin + offsets[i]))
-                        << "glyph " << i;
-                }
-                for (size_t i = 0; i + 1 < glyphs.size(); ++i) {
-                    for (size_t y = 0; y < glyphs[i].left.size(); ++y) {
-                        if (glyphs[i].right[y] == INT_MIN || glyphs[i + 1].left[y] == INT_MAX)
+                SCOPED_TRACE(
+                    QStringLiteral("%1 %2 px bold %3").arg(text).arg(px).arg(bold).toStdString());
+                const lcd::Style style{px, bold};
+                const QSize size = lcd::textSize(text, style).toSize() + QSize(2 * kMargin, 0);
+                const std::vector<qreal> at = lcd::glyphOffsets(text, style);
+                ASSERT_EQ(at.size(), size_t(text.size()));
+                std::vector<QImage> glyphs;
+                for (int i = 0; i < text.size(); ++i)
+                    glyphs.push_back(
+                        renderAt(text.mid(i, 1), style, size, kMargin + at[size_t(i)]));
+                for (int y = 0; y < size.height(); ++y)
+                    for (size_t i = 0; i < glyphs.size(); ++i) {
+                        const auto [left, right] = rowInk(glyphs[i], y);
+                        const int next =
+                            i + 1 < glyphs.size() ? rowInk(glyphs[i + 1], y).first : -1;
+                        if (left < 0)
                             continue;
-                        ASSERT_LT(glyphs[i].right[y] + 1, glyphs[i + 1].left[y])
-                            << "glyphs " << i << " and " << i + 1 << " touch on row " << y;
+                        EXPECT_GE(left, int(kMargin + at[i])) << "glyph " << i;
+                        ASSERT_TRUE(next < 0 || right + 1 < next) << "glyph " << i << ", row " << y;
                     }
-                }
             }
 }
 
 TEST(LcdGlyphs, EveryUnitTextDrawsItsSymbolBeforeAPlainTypeLetter)
 {
-    // Each unit symbol with each thermocouple type: the symbol and the dash
-    // are drawn exactly as without the letter, and the letter has ink of its
-    // own after them.
-    lcd::Style style;
-    style.pixelSize = 32;
+    // The symbol and dash look as without the letter; the letter has ink.
+    const lcd::Style style{32};
     for (const QChar unit : QStringLiteral("#?K"))
         for (const QChar type : QStringLiteral("KJTENRS")) {
             const QString text = QString(unit) + QLatin1Char('-') + type;
             SCOPED_TRACE(text.toStdString());
             const QSize size = lcd::textSize(text, style).toSize();
-            const auto draw = [&](const QString& what) {
-                QImage image(size, QImage::Format_ARGB32);
-                image.fill(Qt::white);
-                QPainter painter(&image);
-                lcd::drawText(painter, QPointF(0, 0), what, style);
-                return image;
-            };
-            const QImage whole = draw(text);
-            const QImage symbol = draw(text.left(2));
+            const QImage whole = renderAt(text, style, size);
             const int letterAt = int(lcd::glyphOffsets(text, style).at(2));
-            ASSERT_GT(letterAt, 0);
-            EXPECT_EQ(whole.copy(0, 0, letterAt, size.height()),
-                      symbol.copy(0, 0, letterAt, size.height()));
-            const QImage letter = whole.copy(letterAt, 0, size.width() - letterAt, size.height());
-            EXPECT_GT(ink(letter, 0.0, 0.2, 1.0, 0.95), 0.03);
+            const QRect symbol(0, 0, letterAt, size.height());
+            EXPECT_EQ(whole.copy(symbol), renderAt(text.left(2), style, size).copy(symbol));
+            EXPECT_GT(ink(whole.copy(letterAt, 0, size.width() - letterAt, size.height()), 0.0, 0.2,
+                          1.0, 0.95),
+                      0.03);
         }
 }
 
