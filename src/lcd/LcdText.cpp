@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -22,7 +23,7 @@ constexpr qreal kStroke = 0.062;     // segment thickness
 constexpr qreal kBoldStroke = 0.082;
 constexpr qreal kDegreeWidth = 0.288; // room of the degree ring before C or F
 
-// The sizes of one pixel size, in pixels. Small sizes get heavier strokes, a
+// A style's measures in pixels. Small sizes get heavier strokes, a
 // cell wide enough to keep a counter between its two vertical strokes, and a
 // gap of whole pixels, so that "11:11" never reads as a smudge.
 struct Metrics {
