@@ -75,3 +75,8 @@ void GapCaptionCheckBox::paintEvent(QPaintEvent*)
     style()->drawItemText(&painter, tailRect(), Qt::AlignLeft | Qt::AlignVCenter, palette(),
                           isEnabled(), t, QPalette::WindowText);
 }
+
+bool GapCaptionCheckBox::hitButton(const QPoint& pos) const
+{
+    return QCheckBox::hitButton(pos) || tailRect().contains(pos);
+}

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QTest>
 #include <QToolButton>
 
 #include <vector>
@@ -59,6 +60,8 @@ TEST_F(FormLayoutTest, SecondsMarkShowsRightOfTheIntervalEdit)
     const auto* box = dynamic_cast<GapCaptionCheckBox*>(window->RecordSI);
     ASSERT_NE(box, nullptr);
     EXPECT_GT(box->tailRect().translated(box->pos()).left(), edit.right());
+    QTest::mouseClick(window->RecordSI, Qt::LeftButton, {}, box->tailRect().center());
+    EXPECT_FALSE(window->RecordSI->isChecked()); // the "'S" is part of the box
 }
 
 } // namespace
