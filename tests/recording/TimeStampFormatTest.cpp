@@ -52,7 +52,6 @@ TEST(TimeStampFormat, TakesTheFirstRealSeparatorCharacter)
         {u"dd/MM/yyyy", u"AP h.mm", u"2024/05/06_09.03.07"},
         {u"yy. M. d.", u"'Kl'. H.mm", u"2024.05.06_09.03.07"},
         {u"'It''s' d|M|y", u"APh:mm", u"2024|05|06_09:03:07"},
-        {u"d.MM.yy '\u0433'.", u"H:mm '\u0447'.", u"2024.05.06_09:03:07"},
         // No separator between numeric fields: the usual ones.
         {u"d MMM yyyy", u"HH 'h' mm", u"2024/05/06_09:03:07"},
         {u"yyyyMMdd", u"", u"2024/05/06_09:03:07"},

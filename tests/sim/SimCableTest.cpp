@@ -149,21 +149,6 @@ TEST_P(SimCableSlowReader, DownloadIsWholeWhileTheQueueHoldsTheReports)
 
 INSTANTIATE_TEST_SUITE_P(ReadEveryMs, SimCableSlowReader, ::testing::Values(20, 35, 640, 650));
 
-TEST(SimCableQueue, KeepsTheOldestSixtyFourReportsAndDropsNewOnes)
-{
-    SimCable::ReportQueue queue;
-    for (quint8 i = 0; i < 70; ++i)
-        queue.push(SimCable::Report{0, i});
-    EXPECT_EQ(queue.size(), 64u);
-    EXPECT_EQ(queue.dropped(), 6u);
-    SimCable::Report report{};
-    for (quint8 i = 0; i < 64; ++i) {
-        ASSERT_TRUE(queue.pop(report));
-        EXPECT_EQ(report[1], i);
-    }
-    EXPECT_FALSE(queue.pop(report));
-}
-
 TEST_F(SimCableTest, NothingPassesAtAnotherSpeed)
 {
     setSpeed(false);
