@@ -145,9 +145,10 @@ void THidDeviceReadThread::Execute()
 
 void THidDeviceReadThread::Enqueue(const quint8* report, std::size_t size, quint32 error)
 {
-    std::lock_guard<std::mutex> lock(mutex_);
+    std::unique_lock<std::mutex> lock(mutex_);
     if (terminate_)
         return;
+    const bool caughtUp = count_ == 0 && !serving_;
     if (count_ == capacity_) {
         // Full: the oldest entry makes room, and the loss is counted.
         head_ = (head_ + 1) % capacity_;
@@ -161,6 +162,14 @@ void THidDeviceReadThread::Enqueue(const quint8* report, std::size_t size, quint
     ++count_;
     if (!posted_ && !serving_)
         PostServe();
+    // While the window keeps up, the handler takes each report before the
+    // next is read, as it always did; a device that makes its reports when
+    // asked (the simulator on its test clock) is then not run ahead. Once a
+    // report has waited HandOverWaitMs, well inside the time the system's
+    // queue lasts, the reader reads on until the window has caught up.
+    if (caughtUp)
+        changed_.wait_for(lock, std::chrono::milliseconds(HandOverWaitMs),
+                          [this] { return terminate_ || (count_ == 0 && !serving_); });
 }
 
 void THidDeviceReadThread::PostServe()

@@ -17,17 +17,19 @@ class THidDevice;
 // cannot be issued or fails it waits one slice before the next attempt, so a
 // vanished device does not make it spin.
 //
-// Hand-over, the only place where the two threads meet: the reader never
-// waits for the GUI thread. Every completed report (and every read that
-// cannot be issued) goes into a bounded queue of its own under `mutex_`, and
-// the reader reads on at once, so the kernel's small per-handle queue (64
-// reports on Linux, 0.6 s of the cable) never overflows while the GUI thread
-// is busy. One call of Serve() at a time is posted to the application's main
-// thread; it takes the oldest entry, runs the handler with the lock released
-// and then posts the next call while entries are left. The handler thus
-// still gets the reports one at a time, in arrival order, between other
-// window events, and a nested event loop inside a handler gets no second
-// report before the handler returns.
+// Hand-over, the only place where the two threads meet: every completed
+// report (and every read that cannot be issued) goes into a bounded queue of
+// the reader's own under `mutex_`. While the GUI thread keeps up, the reader
+// waits for each report to be handled before it reads the next; once one
+// has waited HandOverWaitMs it reads on without waiting until the queue is
+// empty again, so the kernel's small per-handle queue (64 reports on Linux,
+// 0.64 s of the cable) never overflows while the GUI thread is busy.
+// One call of Serve() at a time is posted to the application's main thread;
+// it takes the oldest entry, runs the handler with the lock released and
+// then posts the next call while entries are left. The handler thus still
+// gets the reports one at a time, in arrival order, between other window
+// events, and a nested event loop inside a handler gets no second report
+// before the handler returns.
 //
 // The queue holds QueueCapacity entries (41 s of the cable's 100 reports a
 // second). When it is full the oldest entry goes and ReportsLost() counts
@@ -44,6 +46,7 @@ public:
     // was marked unplugged, or the read handle could not be opened).
     static constexpr quint32 ErrorNoHandle = 6;
     static constexpr std::size_t QueueCapacity = 4096;
+    static constexpr int HandOverWaitMs = 250;
 
     THidDeviceReadThread(THidDevice* device, std::unique_ptr<hid::Handle> handle,
                          std::size_t reportLength, qint32 sliceMs,
@@ -74,14 +77,14 @@ private:
         quint32 error = 0;
     };
 
-    void Execute();                                  // reader thread
+    void Execute();                                                      // reader thread
     void Enqueue(const quint8* report, std::size_t size, quint32 error); // reader thread
-    void PostServe();                                // mutex_ held
-    void PauseOneSlice();                            // reader thread
-    void Serve();                                    // GUI thread
+    void PostServe();                                                    // mutex_ held
+    void PauseOneSlice();                                                // reader thread
+    void Serve();                                                        // GUI thread
 
     THidDevice* const Device;
-    std::vector<quint8> Report;    // reader thread only
+    std::vector<quint8> Report;     // reader thread only
     std::vector<quint8> delivered_; // GUI thread only: the entry being handled
 
     std::unique_ptr<hid::Handle> handle_;
