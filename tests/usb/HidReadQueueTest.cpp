@@ -59,6 +59,15 @@ protected:
     Recorder recorder;
 };
 
+TEST_F(HidReadQueueTest, CableWithoutAReaderKeepsWhatTheSystemKeepsAndDropsNewerReports)
+{
+    // The behaviour the tests below guard against, as hidraw shows it.
+    for (int n = 0; n < 70; ++n)
+        cable->pushReport(numbered(n));
+    EXPECT_EQ(cable->queuedReports(), kKernelQueue);
+    EXPECT_EQ(cable->droppedReports(), 70 - kKernelQueue);
+}
+
 TEST_F(HidReadQueueTest, BusyHandlerLosesNothingWhileTheCableGoesOnSending)
 {
     // The cable sends a report every 10 ms, as the meter's does; the first
