@@ -208,7 +208,8 @@ TEST_F(CableSystemTest, RefusedFeatureReportGoesUnreportedAndTheConnectionGoesOn
 {
     window.reset();
     ASSERT_TRUE(guest::plugCable(false));
-    guest::FailingCable failing;
+    auto failingCable = std::make_unique<guest::FailingCable>();
+    guest::FailingCable& failing = *failingCable;
     ASSERT_TRUE(failing.created()) << "no /dev/uhid";
     openWindow(platform.get());
     ASSERT_TRUE(cableSelected());
@@ -224,6 +225,7 @@ TEST_F(CableSystemTest, RefusedFeatureReportGoesUnreportedAndTheConnectionGoesOn
     EXPECT_TRUE(cable()->ReaderRunning());
 
     window.reset();
+    failingCable.reset();
     EXPECT_TRUE(guest::plugCable(true));
 }
 

@@ -24,18 +24,23 @@ const unsigned char kDescriptor[] = {0x06, 0x00, 0xFF, 0x09, 0x01, 0xA1, 0x01, 0
                                      0x81, 0x02, 0x95, 0x08, 0x09, 0x01, 0x91, 0x02, 0x95,
                                      0x09, 0x09, 0x01, 0xB1, 0x02, 0xC0};
 
-// A hidraw node whose HID device sits on the USB gadget's bus.
-bool gadgetNodePresent()
+// A hidraw node whose HID device's sysfs path contains `where`.
+bool nodePresent(const QString& where)
 {
     const QDir dir(QStringLiteral("/sys/class/hidraw"));
     for (const QString& node : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         const QString target =
             QFileInfo(dir.filePath(node) + QStringLiteral("/device")).canonicalFilePath();
-        if (target.contains(QStringLiteral("dummy_hcd")) &&
-            QFile::exists(QStringLiteral("/dev/") + node))
+        if (target.contains(where) && QFile::exists(QStringLiteral("/dev/") + node))
             return true;
     }
     return false;
+}
+
+// On the USB gadget's bus.
+bool gadgetNodePresent()
+{
+    return nodePresent(QStringLiteral("dummy_hcd"));
 }
 
 } // namespace
@@ -97,6 +102,10 @@ FailingCable::~FailingCable()
         destroy.type = UHID_DESTROY;
         [[maybe_unused]] const ssize_t n = ::write(fd_, &destroy, sizeof destroy);
         ::close(fd_);
+        // Gone before the next test lists the devices.
+        QDeadlineTimer limit(30000);
+        while (nodePresent(QStringLiteral("/uhid/")) && !limit.hasExpired())
+            ::usleep(20000);
     }
 }
 
