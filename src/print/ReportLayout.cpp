@@ -117,8 +117,8 @@ std::vector<ReportItem> ReportLayout::pageItems(int page, const ReportRows& rows
         for (const Column& c : kColumns) {
             QString text = row.text(c.field);
             if (!text.isEmpty())
-                items.push_back(place(c.fieldLeft, kFieldTop, bandTop, kDetailHeight, c.face,
-                                      std::move(text)));
+                items.push_back(
+                    place(c.fieldLeft, kFieldTop, bandTop, kDetailHeight, c.face, std::move(text)));
         }
     }
     if (hasFooter(page, pages))

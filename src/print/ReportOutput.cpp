@@ -86,8 +86,9 @@ OutputResult exportPdf(const QString& fileName, const ReportRows& rows, const Pa
     if (result != OutputResult::Done) {
         file.cancelWriting();
         if (result == OutputResult::Failed)
-            error = file.errorString().isEmpty() ? QStringLiteral("The PDF file could not be written.")
-                                                 : file.errorString();
+            error = file.errorString().isEmpty()
+                        ? QStringLiteral("The PDF file could not be written.")
+                        : file.errorString();
         return result;
     }
     if (!file.commit()) {

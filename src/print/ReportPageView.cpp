@@ -24,8 +24,7 @@ constexpr qint64 kMaxScrollSteps = 1'000'000'000;
 } // namespace
 
 ReportPageView::ReportPageView(const ReportRows& rows, QWidget* parent)
-    : QAbstractScrollArea(parent), rows_(rows),
-      pageCount_(ReportLayout::pageCount(rows.rowCount()))
+    : QAbstractScrollArea(parent), rows_(rows), pageCount_(ReportLayout::pageCount(rows.rowCount()))
 {
     setFocusPolicy(Qt::StrongFocus);
     viewport()->setAutoFillBackground(false);
@@ -130,8 +129,8 @@ void ReportPageView::onScrolled(int value)
         else if (top_ == 0)
             setCurrent(0);
         else
-            setCurrent(int(std::min<qint64>((top_ + viewport()->height() / 2) / stride(),
-                                            pageCount_ - 1)));
+            setCurrent(int(
+                std::min<qint64>((top_ + viewport()->height() / 2) / stride(), pageCount_ - 1)));
     }
     viewport()->update();
 }
@@ -173,8 +172,7 @@ const QImage& ReportPageView::pageImage(int page)
     qint64 bytes = 0;
     for (const CachedPage& c : cache_)
         bytes += c.image.sizeInBytes();
-    while (cache_.size() > 1 &&
-           (int(cache_.size()) > kCachedPages || bytes > kCacheBytes)) {
+    while (cache_.size() > 1 && (int(cache_.size()) > kCachedPages || bytes > kCacheBytes)) {
         bytes -= cache_.front().image.sizeInBytes();
         cache_.erase(cache_.begin());
     }
@@ -198,7 +196,8 @@ void ReportPageView::paintEvent(QPaintEvent*)
         if (y >= viewport()->height() || y + page.height() <= 0)
             continue;
         const QImage& image = pageImage(int(p));
-        painter.fillRect(QRect(left + 3, y + 3, page.width(), page.height()), QColor(0x50, 0x50, 0x50));
+        painter.fillRect(QRect(left + 3, y + 3, page.width(), page.height()),
+                         QColor(0x50, 0x50, 0x50));
         painter.drawImage(QPoint(left, y), image);
         emit pagePainted(int(p));
     }

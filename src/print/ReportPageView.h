@@ -16,14 +16,14 @@ class ReportPageView : public QAbstractScrollArea {
 
 public:
     enum class Fit { None, Page, Width };
-    static constexpr int kGap = 12;      // pixels around and between pages
+    static constexpr int kGap = 12;        // pixels around and between pages
     static constexpr int kCachedPages = 6; // at most, and within a byte budget
 
     ReportPageView(const ReportRows& rows, QWidget* parent = nullptr);
 
     int pageCount() const { return pageCount_; }
     int currentPage() const { return current_; } // 0-based; 0 when there are none
-    void goToPage(int page);                      // clamped to the pages present
+    void goToPage(int page);                     // clamped to the pages present
 
     // Zoom 1 shows the sheet at its real size on this screen.
     qreal zoom() const { return zoom_; }
@@ -65,7 +65,7 @@ private:
     int pageCount_;
     qreal zoom_ = 1.0;
     Fit fit_ = Fit::Width;
-    qint64 top_ = 0;       // content pixels above the viewport
+    qint64 top_ = 0;        // content pixels above the viewport
     qint64 scrollUnit_ = 1; // content pixels per vertical scroll bar step
     bool syncing_ = false;
     int current_ = 0;

@@ -23,10 +23,10 @@ struct ZoomChoice {
     qreal zoom;
 };
 constexpr ZoomChoice kZooms[] = {
-    {"Fit page", ReportPageView::Fit::Page, 0},  {"Fit width", ReportPageView::Fit::Width, 0},
-    {"50%", ReportPageView::Fit::None, 0.5},     {"75%", ReportPageView::Fit::None, 0.75},
-    {"100%", ReportPageView::Fit::None, 1.0},    {"150%", ReportPageView::Fit::None, 1.5},
-    {"200%", ReportPageView::Fit::None, 2.0},    {"400%", ReportPageView::Fit::None, 4.0},
+    {"Fit page", ReportPageView::Fit::Page, 0}, {"Fit width", ReportPageView::Fit::Width, 0},
+    {"50%", ReportPageView::Fit::None, 0.5},    {"75%", ReportPageView::Fit::None, 0.75},
+    {"100%", ReportPageView::Fit::None, 1.0},   {"150%", ReportPageView::Fit::None, 1.5},
+    {"200%", ReportPageView::Fit::None, 2.0},   {"400%", ReportPageView::Fit::None, 4.0},
 };
 constexpr int kFitWidthChoice = 1;
 
@@ -139,8 +139,9 @@ void ReportPreview::onZoomChosen(int index)
         view_->setFit(z.fit);
 }
 
-OutputResult ReportPreview::withProgress(
-    const QString& what, const std::function<OutputResult(const PageProgress&)>& output)
+OutputResult
+ReportPreview::withProgress(const QString& what,
+                            const std::function<OutputResult(const PageProgress&)>& output)
 {
     QProgressDialog progress(what, QStringLiteral("Cancel"), 0, 1, this);
     progress.setWindowModality(Qt::WindowModal);
@@ -184,9 +185,9 @@ void ReportPreview::printReport()
         run.copies = std::max(1, printer.copyCount());
         run.collate = printer.collateCopies();
     }
-    const OutputResult result = withProgress(QStringLiteral("Printing"), [&](const PageProgress& p) {
-        return paintPages(printer, rows_, run, p);
-    });
+    const OutputResult result =
+        withProgress(QStringLiteral("Printing"),
+                     [&](const PageProgress& p) { return paintPages(printer, rows_, run, p); });
     if (result == OutputResult::Failed)
         dialogs_.failed(QStringLiteral("The report could not be printed on \"%1\".")
                             .arg(printer.outputFileName().isEmpty() ? printer.printerName()
@@ -205,9 +206,8 @@ void ReportPreview::exportToPdf()
     QString error;
     const PageRun run{0, count - 1, 1, true};
     const OutputResult result =
-        withProgress(QStringLiteral("Exporting"), [&](const PageProgress& p) {
-            return exportPdf(name, rows_, run, p, error);
-        });
+        withProgress(QStringLiteral("Exporting"),
+                     [&](const PageProgress& p) { return exportPdf(name, rows_, run, p, error); });
     if (result == OutputResult::Failed)
         dialogs_.failed(error, this);
 }

@@ -114,7 +114,8 @@ protected:
                 child->hide();
                 hidden.append(child);
             }
-        const QImage image = window->ChartView->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage image =
+            window->ChartView->grab().toImage().convertToFormat(QImage::Format_RGB32);
         for (QWidget* child : hidden)
             child->show();
         return image;
@@ -132,9 +133,10 @@ TEST_F(ChartPictureTest, BitmapHoldsTheChartAsDrawnInTwentyFourBits)
 
     ASSERT_EQ(dialogs.fileDialogs.size(), 1);
     const FileDialogOptions& options = dialogs.fileDialogs.first();
-    EXPECT_EQ(options.typeLabels,
-              (QStringList{QStringLiteral("Bitmaps (*.bmp)"), QStringLiteral("PNG image (*.png)")}));
-    EXPECT_EQ(options.typePatterns, (QStringList{QStringLiteral("*.bmp"), QStringLiteral("*.png")}));
+    EXPECT_EQ(options.typeLabels, (QStringList{QStringLiteral("Bitmaps (*.bmp)"),
+                                               QStringLiteral("PNG image (*.png)")}));
+    EXPECT_EQ(options.typePatterns,
+              (QStringList{QStringLiteral("*.bmp"), QStringLiteral("*.png")}));
     EXPECT_EQ(options.defaultSuffix, QStringLiteral("bmp"));
     EXPECT_FALSE(options.confirmOverwrite);
     EXPECT_EQ(dialogs.texts(), QStringList{QStringLiteral("Graphic has saved on ") + file});

@@ -1,5 +1,5 @@
-#include "SyntheticRows.h"
 #include "print/ReportLayout.h"
+#include "SyntheticRows.h"
 
 #include <gtest/gtest.h>
 
@@ -27,12 +27,12 @@ TEST_P(PageCount, FollowsFromThirtySevenRowsAPage)
     EXPECT_EQ(ReportLayout::rowsOnPage(c.pages, c.rows).count, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Rows, PageCount,
-                         ::testing::Values(PageCountCase{0, 0, 0}, PageCountCase{1, 1, 1},
-                                           PageCountCase{37, 1, 37}, PageCountCase{38, 2, 1},
-                                           PageCountCase{74, 2, 37},
-                                           PageCountCase{10'000'000, 270'271, 10'000'000 % 37},
-                                           PageCountCase{2'147'483'647, 58'040'099, 2'147'483'647 % 37}));
+INSTANTIATE_TEST_SUITE_P(
+    Rows, PageCount,
+    ::testing::Values(PageCountCase{0, 0, 0}, PageCountCase{1, 1, 1}, PageCountCase{37, 1, 37},
+                      PageCountCase{38, 2, 1}, PageCountCase{74, 2, 37},
+                      PageCountCase{10'000'000, 270'271, 10'000'000 % 37},
+                      PageCountCase{2'147'483'647, 58'040'099, 2'147'483'647 % 37}));
 
 TEST(ReportFooter, OnEveryPageButTheLast)
 {
@@ -91,7 +91,7 @@ TEST_P(ItemPositions, SitInTheirBandsAtTheDesignedOffsets)
     const struct {
         const char* text;
         double left;
-    } titles[] = {{"No", 8.5},     {"Time", 33.9}, {"T1 T2", 76.2},
+    } titles[] = {{"No", 8.5},     {"Time", 33.9},  {"T1 T2", 76.2},
                   {"Value", 99.5}, {"Unit", 132.3}, {"Judge", 156.6}};
     for (const auto& t : titles) {
         const ReportItem* item = find(items, QString::fromLatin1(t.text));

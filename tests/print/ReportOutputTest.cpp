@@ -1,6 +1,6 @@
+#include "print/ReportOutput.h"
 #include "SyntheticRows.h"
 #include "print/ReportLayout.h"
-#include "print/ReportOutput.h"
 #include "print/ReportPainter.h"
 
 #include <gtest/gtest.h>
@@ -84,7 +84,8 @@ protected:
         if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
             return {};
         QProcess tool;
-        tool.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), file, QStringLiteral("-")});
+        tool.start(QStringLiteral("pdftotext"),
+                   {QStringLiteral("-layout"), file, QStringLiteral("-")});
         if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
             return QStringLiteral("<pdftotext failed>");
         return QString::fromUtf8(tool.readAllStandardOutput()).simplified();
@@ -111,10 +112,10 @@ TEST_F(PdfOutput, ThreeRowsReadBackInLayoutOrderWithoutFooter)
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     const SyntheticRows rows(3);
     const QString text = pdfText(exportRun(rows, {0, 0, 1, true}, "three.pdf"));
-    const QRegularExpression order(QStringLiteral(
-        "^Test Data No Time T1 T2 Value Unit Judge "
-        "1 2024/05/06_09:03:07 T1 0\\.5 Pass 2 2024/05/06_09:03:07 T1 1\\.5 Pass "
-        "3 2024/05/06_09:03:07 T1 2\\.5 Pass$"));
+    const QRegularExpression order(
+        QStringLiteral("^Test Data No Time T1 T2 Value Unit Judge "
+                       "1 2024/05/06_09:03:07 T1 0\\.5 Pass 2 2024/05/06_09:03:07 T1 1\\.5 Pass "
+                       "3 2024/05/06_09:03:07 T1 2\\.5 Pass$"));
     EXPECT_TRUE(order.match(text).hasMatch()) << qPrintable(text);
 }
 

@@ -1,8 +1,8 @@
+#include "print/ReportPreview.h"
 #include "ScriptedPrintDialogs.h"
 #include "SyntheticRows.h"
 #include "print/ReportLayout.h"
 #include "print/ReportPageView.h"
-#include "print/ReportPreview.h"
 
 #include <gtest/gtest.h>
 
