@@ -105,7 +105,6 @@ std::vector<ReportItem> ReportLayout::pageItems(int page, const ReportRows& rows
 
     ReportItem title = place(0, kTitleTop, kMargin, kPageHeaderHeight, ReportFace::Label,
                              QStringLiteral("Test Data"));
-    title.box.setLeft(device(kMargin));
     title.centred = true;
     items.push_back(std::move(title));
     for (const Column& c : kColumns)

@@ -1,5 +1,6 @@
 #include "print/ReportOutput.h"
 #include "SyntheticRows.h"
+#include "lcd/LcdText.h"
 #include "print/ReportLayout.h"
 #include "print/ReportPainter.h"
 
@@ -68,6 +69,34 @@ TEST_F(RenderedPage, FooterOnlyOnTheFirstOfTwoPagesAndNoLinesBelowTheLastRow)
     EXPECT_FALSE(inkIn(last, footer));
     const int belowThirdRow = mm(10 + 21.2 + 3 * 6.6);
     EXPECT_FALSE(inkIn(last, QRect(0, belowThirdRow, last.width(), last.height())));
+}
+
+TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
+{
+    const QImage page = render(0);
+    const ReportItem* unit = nullptr;
+    for (const ReportItem& item : layout.pageItems(0, rows))
+        if (item.face == ReportFace::Unit && !unit)
+            unit = &item;
+    ASSERT_TRUE(unit);
+    lcd::Style style;
+    style.pixelSize = layout.fontPixels();
+    style.ink = Qt::black;
+    QImage direct(page.size(), QImage::Format_RGB32);
+    direct.fill(Qt::white);
+    {
+        QPainter painter(&direct);
+        lcd::drawText(painter, unit->box.topLeft(), unit->text, style);
+    }
+    // The symbols' own area (the item's box runs on to the band's edge),
+    // equal but for rounding where edges are blended.
+    const QRect area = QRect(unit->box.topLeft(), lcd::textSize(unit->text, style).toSize())
+                           .intersected(unit->box);
+    int worst = 0;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            worst = std::max(worst, std::abs(qGray(page.pixel(x, y)) - qGray(direct.pixel(x, y))));
+    EXPECT_LE(worst, 2);
 }
 
 // ---- PDF output -----------------------------------------------------------
