@@ -74,8 +74,9 @@ TEST_F(RenderedPage, FooterOnlyOnTheFirstOfTwoPagesAndNoLinesBelowTheLastRow)
 TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
 {
     const QImage page = render(0);
+    const std::vector<ReportItem> items = layout.pageItems(0, rows);
     const ReportItem* unit = nullptr;
-    for (const ReportItem& item : layout.pageItems(0, rows))
+    for (const ReportItem& item : items)
         if (item.face == ReportFace::Unit && !unit)
             unit = &item;
     ASSERT_TRUE(unit);
