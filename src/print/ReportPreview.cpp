@@ -186,8 +186,16 @@ void ReportPreview::printReport()
         run.collate = printer.collateCopies();
     }
     const OutputResult result =
-        withProgress(QStringLiteral("Printing"),
-                     [&](const PageProgress& p) { return paintPages(printer, rows_, run, p); });
+        withProgress(QStringLiteral("Printing"), [&](const PageProgress& progress) {
+            // Cancel drops the job rather than printing the pages done so far.
+            const PageProgress orAbort = [&](int done, int total) {
+                const bool goOn = progress(done, total);
+                if (!goOn)
+                    printer.abort();
+                return goOn;
+            };
+            return paintPages(printer, rows_, run, orAbort);
+        });
     if (result == OutputResult::Failed)
         dialogs_.failed(QStringLiteral("The report could not be printed on \"%1\".")
                             .arg(printer.outputFileName().isEmpty() ? printer.printerName()
