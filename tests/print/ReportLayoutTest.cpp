@@ -36,11 +36,6 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(ReportFooter, OnEveryPageButTheLast)
 {
-    EXPECT_FALSE(ReportLayout::hasFooter(0, 1));
-    EXPECT_TRUE(ReportLayout::hasFooter(0, 3));
-    EXPECT_TRUE(ReportLayout::hasFooter(1, 3));
-    EXPECT_FALSE(ReportLayout::hasFooter(2, 3));
-
     const ReportLayout layout(72);
     const auto hasFootLabel = [&](int page, int rows) {
         const SyntheticRows source(rows);
