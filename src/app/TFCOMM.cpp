@@ -43,7 +43,7 @@ QToolButton* makePictureButton(QWidget* parent, pictures::Kind kind, const QStri
 
 TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
     : QMainWindow(parent), dialogs_(services.dialogs), hidPlatform_(services.hidPlatform),
-      queryDecimalSeparator_(services.queryDecimalSeparator)
+      queryDecimalSeparator_(services.queryDecimalSeparator), printDialogs_(services.printDialogs)
 {
     Q_ASSERT(dialogs_);
     if (!queryDecimalSeparator_)
@@ -116,6 +116,7 @@ void TFCOMM::buildForm()
     CreateChartControls(client);
     CreateReadoutBehaviour();
     CreateLinkControls(client);
+    CreatePrintControls();
 
     ConTimer->start();
     Trecord->start();

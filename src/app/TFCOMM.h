@@ -20,6 +20,7 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class LcdLabel;
+class PrintDialogs;
 class UserDialogs;
 class TChartControl;
 class THidDevice;
@@ -35,6 +36,7 @@ struct TFCOMMServices {
     UserDialogs* dialogs = nullptr;
     hid::Platform* hidPlatform = nullptr;
     std::function<QString()> queryDecimalSeparator; // empty: the system locale's
+    PrintDialogs* printDialogs = nullptr;           // empty: the real print preview
 };
 
 // The main window FCOMM. Its handlers keep the names the system uses and
@@ -167,6 +169,11 @@ public:
     QAction* N1000001 = nullptr;
     QAction* limitess = nullptr;
 
+    // ---- Printing and chart picture (TFCOMM_Print.cpp) -------------------
+    void BtPrintClick(); // the report of the rows present, in the print preview
+    void BtSaveClick();  // the chart as drawn now, as a bitmap or PNG file
+    PrintDialogs& PrintDialogsInUse() const;
+
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
     void LinkDestroy();  // ends any reader before the device objects go away
     void USBConClick();  // connect or disconnect, as the button's state says
@@ -205,8 +212,10 @@ private:
     void CreateChartControls(QWidget* client);     // TFCOMM_Chart.cpp
     void CreateRecordingControls(QWidget* client); // TFCOMM_Recording.cpp
     void CreateLinkControls(QWidget* client);      // TFCOMM_Link.cpp
+    void CreatePrintControls();                    // TFCOMM_Print.cpp
 
     UserDialogs* dialogs_;
     hid::Platform* hidPlatform_;
     std::function<QString()> queryDecimalSeparator_;
+    PrintDialogs* printDialogs_;
 };
