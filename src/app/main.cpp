@@ -20,12 +20,16 @@ int main(int argc, char* argv[])
     QString error;
     std::unique_ptr<MeterMessages> meter;
     if (!CommandLine::parse(arguments, options, error) ||
-        (!options.help && !options.loadMeter(meter, error))) {
+        (!options.help && !options.version && !options.loadMeter(meter, error))) {
         std::fprintf(stderr, "thermologger: %s\nTry 'thermologger --help'.\n", qPrintable(error));
         return 2;
     }
     if (options.help) {
         std::fputs(qPrintable(CommandLine::usage()), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s\n", qPrintable(CommandLine::versionText()));
         return 0;
     }
 
