@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -36,6 +37,13 @@ int main(int argc, char* argv[])
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);
     QApplication::setApplicationDisplayName(QString());
+    // The icon rendered from the program's SVG at build time; the desktop
+    // file name lets Wayland desktops match the window to the menu entry.
+    QIcon icon;
+    for (int size : {48, 256})
+        icon.addFile(QStringLiteral(":/icons/%1/thermologger.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    QApplication::setDesktopFileName(QStringLiteral("io.github.thermologger.thermologger"));
     // The design names Windows faces; map them to the installed ones.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
