@@ -19,6 +19,8 @@ bool CommandLine::parse(const QStringList& arguments, CommandLine& out, QString&
     for (const QString& argument : arguments) {
         if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             out.help = true;
+        } else if (argument == QLatin1String("--version")) {
+            out.version = true;
         } else if (argument == kSimulate) {
             out.devices = Devices::Simulator;
             out.replayFile.clear();
@@ -46,7 +48,7 @@ bool CommandLine::parse(const QStringList& arguments, CommandLine& out, QString&
             return false;
         }
     }
-    if (intervalGiven && !out.help && out.devices != Devices::Replay) {
+    if (intervalGiven && !out.help && !out.version && out.devices != Devices::Replay) {
         error = QStringLiteral("--replay-interval needs --simulate=FILE");
         return false;
     }
@@ -57,6 +59,7 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: thermologger [--simulate | --simulate=FILE [--replay-interval=MS]]\n"
+        "       thermologger --help | --version\n"
         "\n"
         "Logs the readings of the thermocouple meter behind its USB interface cable.\n"
         "\n"
@@ -68,7 +71,13 @@ QString CommandLine::usage()
         "                         type K); blank lines and lines starting with # are\n"
         "                         skipped\n"
         "  --replay-interval=MS   time between replayed messages (default 500)\n"
-        "  -h, --help             show this help\n");
+        "  -h, --help             show this help\n"
+        "      --version          show the program's version\n");
+}
+
+QString CommandLine::versionText()
+{
+    return QStringLiteral("thermologger " THERMO_VERSION);
 }
 
 bool CommandLine::loadMeter(std::unique_ptr<MeterMessages>& meter, QString& error) const

@@ -10,11 +10,13 @@ namespace hid {
 class Platform;
 }
 
-// The program's only options: where the HID devices come from, and help.
+// The program's only options: where the HID devices come from, help and
+// version.
 //   --simulate             the simulated meter and cable
 //   --simulate=FILE        the simulated cable replaying the messages of FILE
 //   --replay-interval=MS   time between replayed messages (default 500)
 //   --help, -h             usage
+//   --version              program name and version
 struct CommandLine {
     enum class Devices { Machine, Simulator, Replay };
 
@@ -22,11 +24,14 @@ struct CommandLine {
     QString replayFile;
     int replayIntervalMs = 500;
     bool help = false;
+    bool version = false;
 
     // The arguments after the program name; false with error set when one
     // is unknown or malformed.
     static bool parse(const QStringList& arguments, CommandLine& out, QString& error);
     static QString usage();
+    // "thermologger <version>", the version the build was made from.
+    static QString versionText();
 
     // The meter behind the simulated cable (none for the machine's devices);
     // false with error set when the replay file cannot be used.

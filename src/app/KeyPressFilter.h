@@ -10,7 +10,8 @@ class QLineEdit;
 // Routes the typed characters of an edit through a key-press handler before
 // the edit sees them, so that numeric edits can drop unwanted characters.
 // The handler returns true to discard the key. Keys that type no character
-// (arrows, Delete, shortcuts such as Ctrl+V) are not offered to it.
+// (arrows, Delete, shortcuts such as Ctrl+V) are not offered to it, even
+// where the platform gives them a text.
 class KeyPressFilter : public QObject {
 public:
     using Handler = std::function<bool(QLineEdit*, QKeyEvent*)>;

@@ -43,7 +43,7 @@ QToolButton* makePictureButton(QWidget* parent, pictures::Kind kind, const QStri
 
 TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
     : QMainWindow(parent), dialogs_(services.dialogs), hidPlatform_(services.hidPlatform),
-      queryDecimalSeparator_(services.queryDecimalSeparator)
+      queryDecimalSeparator_(services.queryDecimalSeparator), printDialogs_(services.printDialogs)
 {
     Q_ASSERT(dialogs_);
     if (!queryDecimalSeparator_)
@@ -117,6 +117,7 @@ void TFCOMM::buildForm()
     CreateReadoutBehaviour();
     CreateLinkControls(client);
     CreateFileControls();
+    CreatePrintControls();
 
     ConTimer->start();
     Trecord->start();

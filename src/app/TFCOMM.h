@@ -20,6 +20,7 @@ class QTableView;
 class QTimer;
 class QToolButton;
 class LcdLabel;
+class PrintDialogs;
 class UserDialogs;
 class TChartControl;
 class THidDevice;
@@ -35,6 +36,7 @@ struct TFCOMMServices {
     UserDialogs* dialogs = nullptr;
     hid::Platform* hidPlatform = nullptr;
     std::function<QString()> queryDecimalSeparator; // empty: the system locale's
+    PrintDialogs* printDialogs = nullptr;           // empty: the real print preview
 };
 
 // The main window FCOMM. Its handlers keep the names the system uses and
@@ -115,6 +117,7 @@ public:
     // "New" empties the chart.
     void ChartClear();
     void ShowChartPage(); // Bt10 shows the control's current page
+    void FitPageNumber(); // Bt10 and the controls left of it make room for its digits
     void BtFirstClick();
     void BTPreviousClick();
     void BtNextClick();
@@ -172,6 +175,11 @@ public:
     void SaveTableToFile(class ReadingTable& table, const QString& fileName);
     void LoadTableFromFile(const QString& fileName, class ReadingTable& table);
 
+    // ---- Printing and chart picture (TFCOMM_Print.cpp) -------------------
+    void BtPrintClick(); // the report of the rows present, in the print preview
+    void BtSaveClick();  // the chart as drawn now, as a bitmap or PNG file
+    PrintDialogs& PrintDialogsInUse() const;
+
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
     void LinkDestroy();  // ends any reader before the device objects go away
     void USBConClick();  // connect or disconnect, as the button's state says
@@ -211,8 +219,10 @@ private:
     void CreateRecordingControls(QWidget* client); // TFCOMM_Recording.cpp
     void CreateLinkControls(QWidget* client);      // TFCOMM_Link.cpp
     void CreateFileControls();                     // TFCOMM_Files.cpp
+    void CreatePrintControls();                    // TFCOMM_Print.cpp
 
     UserDialogs* dialogs_;
     hid::Platform* hidPlatform_;
     std::function<QString()> queryDecimalSeparator_;
+    PrintDialogs* printDialogs_;
 };

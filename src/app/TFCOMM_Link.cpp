@@ -6,6 +6,7 @@
 
 #include "app/FormWidgets.h"
 #include "app/UserDialogs.h"
+#include "app/WindowShortcuts.h"
 #include "protocol/CableFeatureReport.h"
 #include "protocol/FrameBuilder.h"
 #include "protocol/MeterCommands.h"
@@ -76,6 +77,8 @@ void TFCOMM::CreateLinkControls(QWidget* client)
     STOP1 = ConnectMenu->addAction(QStringLiteral("STOP"));
     addAction(START1);
     addAction(STOP1);
+    // Ctrl+A runs START wherever the focus is, also in an edit.
+    WindowShortcuts::giveWindowPriority(this);
 
     connect(USBCon, &QToolButton::clicked, this, &TFCOMM::USBConClick);
     connect(START1, &QAction::triggered, this, &TFCOMM::USBConClick);

@@ -2,6 +2,7 @@
 #include "app/TFCOMM.h"
 
 #include "app/FormWidgets.h"
+#include "app/GapCaptionCheckBox.h"
 #include "app/KeyPressFilter.h"
 #include "app/UserDialogs.h"
 #include "recording/IntervalText.h"
@@ -47,11 +48,16 @@ void TFCOMM::CreateRecordingControls(QWidget* client)
     RepeatSet->setChecked(true);
     RepeatSet->setToolTip(QStringLiteral("Repeage Record"));
     form::placeAuto(RepeatSet, 3, 317);
-    RecordSI = new QCheckBox(QStringLiteral("Sampling Interval           'S"), client);
+    // The caption's blanks make room for the interval edit; its "'S" (for
+    // seconds) is drawn right of the edit whatever the font's blank width.
+    auto* samplingInterval =
+        new GapCaptionCheckBox(QStringLiteral("Sampling Interval           'S"), client);
+    RecordSI = samplingInterval;
     RecordSI->setChecked(true);
-    form::placeAuto(RecordSI, 62, 317);
     RecordSITime = new QLineEdit(QStringLiteral("1"), client);
     form::place(RecordSITime, 183, 318, 27, 19);
+    samplingInterval->setTailLeft(RecordSITime->geometry().right() + 3 - 62);
+    samplingInterval->move(62, 317);
     connect(RecordSITime, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
     KeyPressFilter::install(RecordSITime, [this](QLineEdit* sender, QKeyEvent* key) {
         return RecordSITimeKeyPress(sender, key);

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 
 #include <cstdio>
 
@@ -20,7 +21,7 @@ int main(int argc, char* argv[])
     QString error;
     std::unique_ptr<MeterMessages> meter;
     if (!CommandLine::parse(arguments, options, error) ||
-        (!options.help && !options.loadMeter(meter, error))) {
+        (!options.help && !options.version && !options.loadMeter(meter, error))) {
         std::fprintf(stderr, "thermologger: %s\nTry 'thermologger --help'.\n", qPrintable(error));
         return 2;
     }
@@ -28,10 +29,21 @@ int main(int argc, char* argv[])
         std::fputs(qPrintable(CommandLine::usage()), stdout);
         return 0;
     }
+    if (options.version) {
+        std::printf("%s\n", qPrintable(CommandLine::versionText()));
+        return 0;
+    }
 
     int toolkitArgc = 1;
     QApplication app(toolkitArgc, argv);
     QApplication::setApplicationDisplayName(QString());
+    // The icon rendered from the program's SVG at build time; the desktop
+    // file name lets Wayland desktops match the window to the menu entry.
+    QIcon icon;
+    for (int size : {48, 256})
+        icon.addFile(QStringLiteral(":/icons/%1/thermologger.png").arg(size));
+    QApplication::setWindowIcon(icon);
+    QApplication::setDesktopFileName(QStringLiteral("io.github.thermologger.thermologger"));
     // The design names Windows faces; map them to the installed ones.
     QFont::insertSubstitution(QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"));
     QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));

@@ -164,7 +164,17 @@ void TrendChartView::appendPoint(double y)
     if (bottomAutomatic_) {
         applyBottomRange();
         showWindowPoints();
-    } else if (inHandedSpan(history_.size() - 1)) {
+        return;
+    }
+    const Span span = handedSpan();
+    const qint64 index = history_.size() - 1;
+    if (index < span.first || index > span.last)
+        return;
+    // A wide window takes the new point into its last slice only.
+    if (slicesValid_ && span.first == slicesFirst_) {
+        foldIntoSlices(span);
+        handReducedPoints(span);
+    } else {
         showWindowPoints();
     }
 }
@@ -187,6 +197,7 @@ DataExtent TrendChartView::dataExtent() const
 void TrendChartView::setBottomAxisAutomatic(bool automatic)
 {
     bottomAutomatic_ = automatic;
+    slicesValid_ = false;
     if (automatic) {
         applyBottomRange();
         showWindowPoints();
@@ -244,55 +255,77 @@ TrendChartView::Span TrendChartView::handedSpan() const
     return {qint64(std::max(low, 0.0)), qint64(std::min(high, double(size - 1)))};
 }
 
-bool TrendChartView::inHandedSpan(qint64 index) const
+bool TrendChartView::windowIsReduced(Span span) const
 {
-    const Span span = handedSpan();
-    return index >= span.first && index <= span.last;
+    if (bottomAutomatic_)
+        return span.last - span.first + 1 > kMaxHandedPoints;
+    // By the window's width, not by the points it holds so far, so that the
+    // slices stay put while the window fills.
+    const double width = std::floor(std::max(bottomMin_, bottomMax_)) -
+                         std::ceil(std::min(bottomMin_, bottomMax_)) + 3;
+    return width > double(kMaxHandedPoints);
 }
 
 void TrendChartView::showWindowPoints()
 {
     const Span span = handedSpan();
-    QList<QPointF> points;
-    if (span.last - span.first + 1 <= kMaxHandedPoints) {
-        points.reserve(std::max<qint64>(span.last - span.first + 1, 0));
-        for (qint64 i = span.first; i <= span.last; ++i)
-            points.append(QPointF(double(i), history_.at(i)));
-    } else {
-        points = reducedPoints(span);
+    slicesValid_ = false;
+    if (windowIsReduced(span)) {
+        // Points inside the window, from its first whole x on.
+        double first = 0.0;
+        double capacity = double(history_.size());
+        if (!bottomAutomatic_) {
+            first = std::ceil(std::min(bottomMin_, bottomMax_));
+            capacity = std::floor(std::max(bottomMin_, bottomMax_)) - first + 1;
+        }
+        // Far beyond any index: clamped only to stay within 64 bits.
+        constexpr double kFar = 4e18;
+        slices_.reset(qint64(std::clamp(first, -kFar, kFar)),
+                      qint64(std::clamp(capacity, 1.0, kFar)), kReducedBuckets);
+        slicesValid_ = true;
+        slicesFirst_ = span.first;
+        foldIntoSlices(span);
+        handReducedPoints(span);
+        return;
     }
-    Series1->replace(points);
-    areaUpper_->replace(points);
+    QList<QPointF> points;
+    points.reserve(std::max<qint64>(span.last - span.first + 1, 0));
+    for (qint64 i = span.first; i <= span.last; ++i)
+        points.append(QPointF(double(i), history_.at(i)));
+    handPoints(points);
 }
 
-QList<QPointF> TrendChartView::reducedPoints(Span span) const
+void TrendChartView::foldIntoSlices(Span span)
+{
+    const auto valueAt = [this](qint64 i) { return history_.at(i); };
+    const qint64 from = slices_.folded() >= 0 ? slices_.folded() + 1 : span.first + 1;
+    for (qint64 i = from; i < span.last; ++i)
+        slices_.fold(i, valueAt);
+}
+
+void TrendChartView::handReducedPoints(Span span)
 {
     // Far more points than pixel columns: keep the edge points and the lowest
     // and highest point of each slice, in x order, so the drawn trace spans
     // the same values in every column.
     QList<QPointF> points;
-    points.reserve(2 * kReducedBuckets + 2);
-    const auto add = [&](qint64 i) { points.append(QPointF(double(i), history_.at(i))); };
-    add(span.first);
-    const qint64 inner = span.last - span.first - 1;
-    for (qint64 b = 0; b < kReducedBuckets; ++b) {
-        const qint64 begin = span.first + 1 + inner * b / kReducedBuckets;
-        const qint64 end = span.first + 1 + inner * (b + 1) / kReducedBuckets;
-        if (begin >= end)
-            continue;
-        qint64 low = begin;
-        qint64 high = begin;
-        for (qint64 i = begin + 1; i < end; ++i) {
-            const double y = history_.at(i);
-            if (y < history_.at(low))
-                low = i;
-            if (y > history_.at(high))
-                high = i;
+    if (span.last >= span.first) {
+        points.reserve(qsizetype(2 * slices_.slices().size() + 2));
+        const auto add = [&](qint64 i) { points.append(QPointF(double(i), history_.at(i))); };
+        add(span.first);
+        for (const WindowSlices::Slice& slice : slices_.slices()) {
+            add(std::min(slice.low, slice.high));
+            if (slice.low != slice.high)
+                add(std::max(slice.low, slice.high));
         }
-        add(std::min(low, high));
-        if (low != high)
-            add(std::max(low, high));
+        if (span.last > span.first)
+            add(span.last);
     }
-    add(span.last);
-    return points;
+    handPoints(points);
+}
+
+void TrendChartView::handPoints(const QList<QPointF>& points)
+{
+    Series1->replace(points);
+    areaUpper_->replace(points);
 }

@@ -2,6 +2,7 @@
 
 #include "chart/ChartSurface.h"
 #include "chart/PointHistory.h"
+#include "chart/WindowSlices.h"
 
 #include <QChartView>
 
@@ -42,7 +43,8 @@ public:
     QValueAxis* leftAxis() const { return leftAxis_; }
 
     // Windows wider than this many points are handed to the chart reduced to
-    // the lowest and highest point of each of kReducedBuckets slices.
+    // the lowest and highest point of each of kReducedBuckets slices of the
+    // window; a new point updates only the slice it falls into.
     static constexpr qint64 kMaxHandedPoints = 4000;
     static constexpr qint64 kReducedBuckets = 1000;
 
@@ -61,15 +63,22 @@ private:
         qint64 last;
     };
     Span handedSpan() const;
-    bool inHandedSpan(qint64 index) const;
+    bool windowIsReduced(Span span) const;
     // Hands the chart the points of the current window, in one replace.
     void showWindowPoints();
-    QList<QPointF> reducedPoints(Span span) const;
+    // Folds the points between the span's edges into the slices of the
+    // window; only those not folded yet (all after a reset).
+    void foldIntoSlices(Span span);
+    void handReducedPoints(Span span);
+    void handPoints(const QList<QPointF>& points);
 
     QValueAxis* bottomAxis_ = nullptr;
     QValueAxis* leftAxis_ = nullptr;
     QLineSeries* areaUpper_ = nullptr;
     PointHistory history_;
+    WindowSlices slices_;
+    bool slicesValid_ = false; // slices_ hold the window from slicesFirst_ on
+    qint64 slicesFirst_ = 0;
     bool bottomAutomatic_ = true;
     double bottomMin_ = 0.0;
     double bottomMax_ = 0.0;

@@ -6,6 +6,7 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -15,11 +16,43 @@ namespace {
 // Metrics as fractions of the pixel size (em height).
 constexpr qreal kBaseline = 0.91;    // baseline below the top of the box
 constexpr qreal kDigitHeight = 0.69; // height of a digit cell
-constexpr qreal kBodyWidth = 0.31;   // width of a digit cell's segments
-constexpr qreal kAdvance = 0.36;     // advance of one digit cell
+constexpr qreal kBodyWidth = 0.31;   // width of a digit cell, ink included
+constexpr qreal kCellGap = 0.05;     // blank columns between neighbouring cells
 constexpr qreal kSlant = 0.07;       // italic slant (x shift per unit of height)
 constexpr qreal kStroke = 0.062;     // segment thickness
 constexpr qreal kBoldStroke = 0.082;
+constexpr qreal kDegreeWidth = 0.288; // room of the degree ring before C or F
+
+// A style's measures in pixels. Small sizes get heavier strokes, a
+// cell wide enough to keep a counter between its two vertical strokes, and a
+// gap of whole pixels, so that "11:11" never reads as a smudge.
+struct Metrics {
+    qreal px = 0;
+    qreal height = 0;    // digit cell height
+    qreal cellWidth = 0; // digit cell width; the segments' ink stays inside it
+    qreal stroke = 0;
+    qreal gap = 0; // blank between one cell's ink and the next one's
+    qreal ring = 0;
+    qreal ringPen = 0;
+    qreal degreeWidth = 0;
+    qreal dot = 0; // side of a colon dot
+};
+
+Metrics metricsFor(const Style& style)
+{
+    Metrics m;
+    m.px = style.pixelSize;
+    m.height = kDigitHeight * m.px;
+    const qreal weight = m.px < 40 ? 1.5 : 1.0;
+    m.stroke = std::max<qreal>(1.5, (style.bold ? kBoldStroke : kStroke) * weight * m.px);
+    m.cellWidth = std::max(kBodyWidth * m.px, 2 * m.stroke + std::max<qreal>(2.0, 0.7 * m.stroke));
+    m.gap = std::max({kCellGap * m.px, 0.6 * m.stroke, qreal(2.0)});
+    m.ring = std::max<qreal>(3.0, 0.24 * m.height);
+    m.ringPen = std::max<qreal>(1.0, m.stroke * 0.6);
+    m.degreeWidth = std::max(kDegreeWidth * m.px, m.ring + 2 * m.ringPen + m.gap / 2);
+    m.dot = m.stroke * 1.1;
+    return m;
+}
 
 // Seven segments, as bits:
 //    aaa
@@ -94,14 +127,13 @@ Glyph glyphFor(QChar ch)
     return g;
 }
 
-// Width of the degree ring in cell units; the temperature symbols put the
-// ring before the letter.
-constexpr qreal kDegreeWidth = 0.8;
-
-qreal glyphAdvance(const Glyph& g, qreal px)
+// The temperature symbols put the degree ring before the letter; a colon's
+// dot sits centred between its neighbours.
+qreal glyphAdvance(QChar ch, const Glyph& g, const Metrics& m)
 {
-    qreal units = g.width + (g.degree ? kDegreeWidth : 0.0);
-    return units * kAdvance * px;
+    if (ch == QLatin1Char(':'))
+        return m.dot + 2 * m.gap;
+    return (g.degree ? m.degreeWidth : 0.0) + g.width * m.cellWidth + m.gap;
 }
 
 QFont fallbackFont(const Style& style)
@@ -114,16 +146,21 @@ QFont fallbackFont(const Style& style)
     return font;
 }
 
+// The channel and clock-mode captions ("T1", "T1-T2", "H:M", "M:S") are
+// printed annunciators on the meter's glass, not segment digits: a text that
+// begins with a letter the LCD has no glyph for is drawn wholly in the plain
+// face. Any other text is drawn glyph by glyph, with plain letters where the
+// LCD has none (the type letter of "?-J").
+bool isCaption(const QString& text)
+{
+    return !text.isEmpty() && text.at(0).isLetter() && !glyphFor(text.at(0)).known;
+}
+
 class GlyphPainter {
 public:
-    GlyphPainter(QPainter& painter, const Style& style) : p_(painter), style_(style)
+    GlyphPainter(QPainter& painter, const Style& style)
+        : p_(painter), style_(style), m_(metricsFor(style))
     {
-        px_ = style.pixelSize;
-        height_ = kDigitHeight * px_;
-        cellWidth_ = kBodyWidth * px_;
-        // Small captions need relatively heavier segments to stay legible.
-        const qreal weight = px_ < 40 ? 1.5 : 1.0;
-        stroke_ = std::max<qreal>(1.5, (style.bold ? kBoldStroke : kStroke) * weight * px_);
     }
 
     // Draws one glyph with its cell's left edge at x and returns the advance.
@@ -132,18 +169,18 @@ public:
         const Glyph g = glyphFor(ch);
         if (!g.known)
             return drawFallback(ch, x, baseline);
-        top_ = baseline - height_;
+        top_ = baseline - m_.height;
         qreal cellX = x;
         if (g.degree) {
             drawDegree(cellX);
-            cellX += kDegreeWidth * kAdvance * px_;
+            cellX += m_.degreeWidth;
         }
         originX_ = cellX;
         // Symbol cells are wider than digit cells.
-        glyphWidth_ = cellWidth_ * g.width;
+        glyphWidth_ = m_.cellWidth * g.width;
         if (ch == QLatin1Char(':')) {
             drawColon(x);
-            return glyphAdvance(g, px_);
+            return glyphAdvance(ch, g, m_);
         }
         if (style_.ghostSegments && g.isCell) {
             QColor ghost = style_.ink;
@@ -153,15 +190,17 @@ public:
         drawSegments(g.segments, style_.ink);
         for (const Line& line : g.strokes)
             drawStroke(line, style_.ink);
-        return glyphAdvance(g, px_);
+        return glyphAdvance(ch, g, m_);
     }
 
 private:
     QPointF map(qreal ux, qreal uy) const
     {
-        // Slant: the top leans right.
-        const qreal y = top_ + uy * height_;
-        const qreal x = originX_ + ux * glyphWidth_ + (1.0 - uy) * kSlant * height_;
+        // The segments' centre lines lie half a stroke inside the cell, so
+        // their ink stays within it. Slant: the top leans right.
+        const qreal y = top_ + uy * m_.height;
+        const qreal x = originX_ + m_.stroke / 2 + ux * (glyphWidth_ - m_.stroke) +
+                        (1.0 - uy) * kSlant * m_.height;
         return {x, y};
     }
 
@@ -176,8 +215,8 @@ private:
             return;
         const QPointF u = d / len;
         const QPointF n(-u.y(), u.x());
-        const qreal half = stroke_ / 2;
-        const qreal gap = stroke_ * 0.18;
+        const qreal half = m_.stroke / 2;
+        const qreal gap = m_.stroke * 0.18;
         const QPointF s = p1 + u * gap;
         const QPointF e = p2 - u * gap;
         QPolygonF poly;
@@ -208,7 +247,7 @@ private:
 
     void drawStroke(const Line& line, const QColor& colour)
     {
-        QPen pen(colour, stroke_ * 0.85, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+        QPen pen(colour, m_.stroke * 0.85, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
         p_.setPen(pen);
         p_.setBrush(Qt::NoBrush);
         p_.drawLine(map(line.x1, line.y1), map(line.x2, line.y2));
@@ -216,9 +255,8 @@ private:
 
     void drawDegree(qreal x)
     {
-        const qreal size = 0.24 * height_;
-        const qreal pen = std::max<qreal>(1.0, stroke_ * 0.6);
-        const QRectF ring(x + kSlant * height_ * 0.9 + pen, top_ + pen / 2, size, size);
+        const qreal pen = m_.ringPen;
+        const QRectF ring(x + kSlant * m_.height * 0.9 + pen / 2, top_ + pen / 2, m_.ring, m_.ring);
         p_.setPen(QPen(style_.ink, pen));
         p_.setBrush(Qt::NoBrush);
         p_.drawEllipse(ring);
@@ -226,13 +264,13 @@ private:
 
     void drawColon(qreal x)
     {
-        const qreal dot = stroke_ * 1.1;
+        const qreal dot = m_.dot;
         p_.setPen(Qt::NoPen);
         p_.setBrush(style_.ink);
         for (qreal uy : {0.3, 0.75}) {
-            const qreal y = top_ + uy * height_;
-            const qreal cx = x + 0.17 * kAdvance * px_ + (1.0 - uy) * kSlant * height_;
-            p_.drawRect(QRectF(cx - dot / 2, y - dot / 2, dot, dot));
+            const qreal y = top_ + uy * m_.height;
+            const qreal left = x + m_.gap / 2 + (1.0 - uy) * kSlant * m_.height;
+            p_.drawRect(QRectF(left, y - dot / 2, dot, dot));
         }
     }
 
@@ -247,48 +285,65 @@ private:
 
     QPainter& p_;
     const Style& style_;
-    qreal px_ = 0, height_ = 0, cellWidth_ = 0, stroke_ = 0;
+    const Metrics m_;
     qreal top_ = 0, originX_ = 0, glyphWidth_ = 0;
 };
 
-// The channel and clock-mode captions ("T1", "T1-T2", "H:M", "M:S") are
-// printed annunciators on the meter's glass, not segment digits: a text with
-// a letter other than the symbol letters is drawn wholly in the plain face.
-bool isCaption(const QString& text)
+// Advance of every character, as drawText places them.
+std::vector<qreal> advances(const QString& text, const Style& style)
 {
-    for (QChar ch : text)
-        if (ch.isLetter() && !QStringLiteral("CDEK").contains(ch))
-            return true;
-    return false;
-}
-
-qreal fallbackWidth(const QString& text, const Style& style)
-{
-    return QFontMetricsF(fallbackFont(style)).horizontalAdvance(text);
+    std::vector<qreal> result;
+    result.reserve(size_t(text.size()));
+    if (isCaption(text)) {
+        const QFontMetricsF metrics(fallbackFont(style));
+        qreal before = 0;
+        for (qsizetype i = 1; i <= text.size(); ++i) {
+            const qreal upTo = metrics.horizontalAdvance(text.left(i));
+            result.push_back(upTo - before);
+            before = upTo;
+        }
+        return result;
+    }
+    const Metrics m = metricsFor(style);
+    const QFontMetricsF fallback(fallbackFont(style));
+    for (QChar ch : text) {
+        const Glyph g = glyphFor(ch);
+        result.push_back(g.known ? glyphAdvance(ch, g, m) : fallback.horizontalAdvance(ch));
+    }
+    return result;
 }
 
 } // namespace
 
 QSizeF textSize(const QString& text, const Style& style)
 {
+    const qreal height = std::ceil(style.pixelSize * 1.115);
     if (isCaption(text))
-        return {std::ceil(fallbackWidth(text, style)), std::ceil(style.pixelSize * 1.115)};
+        return {std::ceil(QFontMetricsF(fallbackFont(style)).horizontalAdvance(text)), height};
     qreal width = 0;
-    for (QChar ch : text) {
-        const Glyph g = glyphFor(ch);
-        width += g.known ? glyphAdvance(g, style.pixelSize)
-                         : QFontMetricsF(fallbackFont(style)).horizontalAdvance(ch);
-    }
+    for (qreal advance : advances(text, style))
+        width += advance;
     if (!text.isEmpty())
         width += kSlant * kDigitHeight * style.pixelSize;
-    return {std::ceil(width), std::ceil(style.pixelSize * 1.115)};
+    return {std::ceil(width), height};
+}
+
+std::vector<qreal> glyphOffsets(const QString& text, const Style& style)
+{
+    std::vector<qreal> offsets;
+    offsets.reserve(size_t(text.size()));
+    qreal x = 0;
+    for (qreal advance : advances(text, style)) {
+        offsets.push_back(x);
+        x += advance;
+    }
+    return offsets;
 }
 
 void drawText(QPainter& painter, const QPointF& topLeft, const QString& text, const Style& style)
 {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing, true);
-    GlyphPainter glyphs(painter, style);
     const qreal baseline = topLeft.y() + kBaseline * style.pixelSize;
     if (isCaption(text)) {
         painter.setFont(fallbackFont(style));
@@ -297,6 +352,7 @@ void drawText(QPainter& painter, const QPointF& topLeft, const QString& text, co
         painter.restore();
         return;
     }
+    GlyphPainter glyphs(painter, style);
     qreal x = topLeft.x();
     for (QChar ch : text)
         x += glyphs.draw(ch, x, baseline);

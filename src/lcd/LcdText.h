@@ -5,6 +5,8 @@
 #include <QSizeF>
 #include <QString>
 
+#include <vector>
+
 class QPainter;
 
 // Draws texts the way the meter's LCD shows them: seven-segment digits and
@@ -15,8 +17,11 @@ class QPainter;
 //   '@'                     the seven-segment letter L (overload "0L")
 //   '#'                     degrees Celsius,  '?' degrees Fahrenheit,
 //   'K'                     the kelvin symbol
-//   'T', 'H', 'M', 'S', ':' for the channel and clock captions
-// Any other character is drawn in a plain sans-serif face.
+//   ':'                     the clock's colon
+// Any other character is drawn in a plain sans-serif face, glyph by glyph
+// ("?-J" is the Fahrenheit symbol, a dash and a plain J). A text that begins
+// with such a letter ("T1", "T1-T2", "H:M") is a printed caption and is
+// drawn wholly in the plain face.
 // pixelSize is the em height, as a font's pixel size would be; the glyphs sit
 // on a baseline at 0.91 of it, like the digits of a symbol font would.
 namespace lcd {
@@ -31,6 +36,10 @@ struct Style {
 
 // Size of the text's box at this style (advance widths by pixel height).
 QSizeF textSize(const QString& text, const Style& style);
+
+// Left edge of each character's place, from the left of the text: where
+// drawText starts character i.
+std::vector<qreal> glyphOffsets(const QString& text, const Style& style);
 
 // Draws the text at the top-left of the box, left to right.
 void drawText(QPainter& painter, const QPointF& topLeft, const QString& text, const Style& style);

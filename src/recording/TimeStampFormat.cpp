@@ -12,19 +12,50 @@ constexpr int kFirstYear = 1970;
 constexpr int kLastYear = 2105; // the last whole year that fits 32-bit seconds
 constexpr int kStampLength = 19;
 
-// The separator a date or time format puts after its first field: the first
-// run of characters that are neither format letters nor quotes, blanks
-// trimmed. Empty when the format has none or only blanks (a date written
-// with a month name, as "d MMM yyyy", has no numeric separator).
-QString firstSeparator(const QString& format)
+// Letters of the numeric fields of a date or time format. Other letters
+// (AM/PM markers "AP" and "a", time zones, words some locales leave
+// unquoted) are not fields.
+bool isNumericField(QChar c)
 {
-    int i = 0;
-    while (i < format.size() && format.at(i).isLetter())
+    return QStringView(u"dMyhHmsz").contains(c);
+}
+
+// The one character a date or time format puts after its first numeric
+// field: blanks and invisible bidirectional marks (right-to-left locales
+// write "d\u200F/M\u200F/yyyy") are passed over, and so are quoted words and
+// whatever comes before that field ("AP h.mm", "'Kl'. H.mm"). Null when the
+// field is followed by a letter or a digit, or by nothing (a date written
+// with a month name, as "d MMM yyyy", or a time like "HH 'h' mm").
+QChar firstSeparator(QStringView format)
+{
+    qsizetype i = 0;
+    const auto skipQuoted = [&] {
+        const qsizetype close = format.indexOf(u'\'', i + 1);
+        i = close < 0 ? format.size() : close + 1;
+    };
+    while (i < format.size() && !isNumericField(format.at(i))) {
+        if (format.at(i) == u'\'')
+            skipQuoted();
+        else
+            ++i;
+    }
+    if (i == format.size())
+        return QChar();
+    const QChar field = format.at(i);
+    while (i < format.size() && format.at(i) == field)
         ++i;
-    int end = i;
-    while (end < format.size() && !format.at(end).isLetter() && format.at(end) != u'\'')
-        ++end;
-    return format.mid(i, end - i).trimmed();
+    while (i < format.size()) {
+        const QChar c = format.at(i);
+        if (c == u'\'')
+            skipQuoted();
+        else if (c.isSpace() || c.category() == QChar::Other_Format)
+            ++i;
+        else if (c.isLetterOrNumber() || c.isSurrogate())
+            return QChar();
+        else
+            return c;
+    }
+    return QChar();
 }
 
 void putTwoDigits(QChar* out, int value)
@@ -64,12 +95,18 @@ std::optional<CompactTimeStamp> compact(int year, int month, int day, int hour, 
 
 TimeStampFormat TimeStampFormat::fromLocale(const QLocale& locale)
 {
+    return fromFormats(locale.dateFormat(QLocale::ShortFormat),
+                       locale.timeFormat(QLocale::ShortFormat));
+}
+
+TimeStampFormat TimeStampFormat::fromFormats(QStringView dateFormat, QStringView timeFormat)
+{
     TimeStampFormat format;
-    const QString date = firstSeparator(locale.dateFormat(QLocale::ShortFormat));
-    const QString time = firstSeparator(locale.timeFormat(QLocale::ShortFormat));
-    if (!date.isEmpty())
+    const QChar date = firstSeparator(dateFormat);
+    const QChar time = firstSeparator(timeFormat);
+    if (!date.isNull())
         format.dateSeparator = date;
-    if (!time.isEmpty())
+    if (!time.isNull())
         format.timeSeparator = time;
     return format;
 }

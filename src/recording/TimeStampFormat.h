@@ -16,8 +16,10 @@ struct TimeStampFormat {
     QString dateSeparator = QStringLiteral("/");
     QString timeSeparator = QStringLiteral(":");
 
-    // Separators of the locale's short date and time formats.
+    // The first separator character of the locale's short date and time
+    // formats; '/' and ':' where a format has none.
     static TimeStampFormat fromLocale(const QLocale& locale);
+    static TimeStampFormat fromFormats(QStringView dateFormat, QStringView timeFormat);
 
     QString text(const QDateTime& when) const;
 };

@@ -31,10 +31,15 @@ struct SimHidPlatform::Shared {
         : cable(std::move(meter)), clock(std::move(c))
     {
     }
+    // Lock held. Brings the cable's reports up to nowUs.
+    void runCable(qint64 nowUs) { cable.runUntil(nowUs, readQueues); }
+
     std::mutex mutex;
     std::condition_variable changed;
     SimCable cable;
     std::unique_ptr<SimClock> clock;
+    // One queue per open read handle of the cable.
+    std::vector<SimCable::ReportQueue*> readQueues;
     std::vector<std::shared_ptr<Device>> devices; // plugged in, in plug order
     quint32 lastInstance = 0;
     std::function<void()> changeHandler;
@@ -47,9 +52,24 @@ using Shared = SimHidPlatform::Shared;
 
 class SimHandle final : public hid::Handle {
 public:
+    // Lock held.
     SimHandle(std::shared_ptr<Shared> shared, std::shared_ptr<Device> device, hid::Access access)
         : shared_(std::move(shared)), device_(std::move(device)), access_(access)
     {
+        if (device_->isCable && access_ == hid::Access::Read) {
+            // Reports queue from the moment the handle is open, not before.
+            shared_->runCable(shared_->clock->nowUs());
+            shared_->readQueues.push_back(&queue_);
+        }
+    }
+
+    ~SimHandle() override
+    {
+        std::lock_guard<std::mutex> lock(shared_->mutex);
+        auto& queues = shared_->readQueues;
+        const auto mine = std::find(queues.begin(), queues.end(), &queue_);
+        if (mine != queues.end())
+            queues.erase(mine);
     }
 
     bool attributes(hid::Attributes& out) override
@@ -105,6 +125,7 @@ public:
         std::lock_guard<std::mutex> lock(shared_->mutex);
         if (!writable())
             return false;
+        shared_->runCable(shared_->clock->nowUs());
         return shared_->cable.setFeature(data, length);
     }
 
@@ -112,7 +133,11 @@ public:
     {
         std::lock_guard<std::mutex> lock(shared_->mutex);
         written = 0;
-        if (!writable() || !shared_->cable.write(data, length, shared_->clock->nowUs()))
+        if (!writable())
+            return false;
+        const qint64 now = shared_->clock->nowUs();
+        shared_->runCable(now);
+        if (!shared_->cable.write(data, length, now))
             return false;
         written = length;
         return true;
@@ -135,7 +160,7 @@ public:
         std::unique_lock<std::mutex> lock(shared_->mutex);
         count = 0;
         const auto interrupted = [this] { return woken_ || !device_->plugged; };
-        if (!buffer_ || !device_->isCable) {
+        if (!buffer_ || !device_->isCable || access_ != hid::Access::Read) {
             shared_->changed.wait_for(lock, std::chrono::milliseconds(ms), interrupted);
             return finishWait();
         }
@@ -145,8 +170,9 @@ public:
             if (interrupted())
                 return finishWait();
             const qint64 now = clock.nowUs();
-            if (now >= shared_->cable.nextReportUs()) {
-                const SimCable::Report report = shared_->cable.takeReport(now);
+            shared_->runCable(now);
+            SimCable::Report report;
+            if (queue_.pop(report)) {
                 count = std::min(length_, report.size());
                 std::memcpy(buffer_, report.data(), count);
                 buffer_ = nullptr;
@@ -193,6 +219,7 @@ private:
     hid::Access access_;
     quint8* buffer_ = nullptr; // the outstanding read, guarded by the mutex
     std::size_t length_ = 0;
+    SimCable::ReportQueue queue_; // the cable's reports not yet read
     bool woken_ = false;
 };
 

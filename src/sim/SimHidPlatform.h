@@ -10,7 +10,9 @@
 // A machine whose only HID device is the meter's USB interface cable with a
 // simulated meter behind it: the cable lists as "USB to Serial" without a
 // serial number, with 9-byte input and output reports and a 10-byte feature
-// report (see SimCable). Devices can be plugged in and out while it runs, as
+// report (see SimCable). The cable reports on its own 10 ms clock; each open
+// read handle queues the reports as the kernel does, whether or not anyone
+// reads them. Devices can be plugged in and out while it runs, as
 // a user would; the device-change handler then runs on the calling thread.
 class SimHidPlatform final : public hid::Platform {
 public:

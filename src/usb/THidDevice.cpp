@@ -14,10 +14,12 @@ namespace {
 // Strings come in buffers of 254 UTF-16 units; a string ends at its first NUL.
 constexpr std::size_t StringUnits = 254;
 
+// The units are taken as they are: QString::fromUtf16 would read a leading
+// U+FEFF or U+FFFE as a byte-order mark, dropping it or swapping every unit.
 QString textUpToNul(const std::u16string& units)
 {
     const std::size_t length = std::min(units.find(u'\0'), std::min(units.size(), StringUnits));
-    return QString::fromUtf16(units.data(), qsizetype(length));
+    return QString(reinterpret_cast<const QChar*>(units.data()), qsizetype(length));
 }
 
 } // namespace

@@ -74,6 +74,8 @@ public:
     bool HasReader() const { return reader_ != nullptr; }
     // A reader exists and its loop has not ended.
     bool ReaderRunning() const;
+    // The running reader, for looking at its queue; none without one.
+    const THidDeviceReadThread* Reader() const { return reader_.get(); }
     void MarkUnplugged();
 
 private:

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 
 namespace {
 
@@ -23,8 +24,11 @@ std::mutex& postGate()
 } // namespace
 
 THidDeviceReadThread::THidDeviceReadThread(THidDevice* device, std::unique_ptr<hid::Handle> handle,
-                                           std::size_t reportLength, qint32 sliceMs)
-    : Device(device), Report(reportLength, 0), handle_(std::move(handle)), sliceMs_(sliceMs)
+                                           std::size_t reportLength, qint32 sliceMs,
+                                           std::size_t queueCapacity)
+    : Device(device), Report(reportLength, 0), delivered_(reportLength, 0),
+      handle_(std::move(handle)), capacity_(std::max<std::size_t>(queueCapacity, 1)),
+      entries_(capacity_), slots_(capacity_ * reportLength, 0), sliceMs_(sliceMs)
 {
 }
 
@@ -43,7 +47,7 @@ void THidDeviceReadThread::Terminate()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         terminate_ = true;
-        pending_ = Delivery::None; // a delivery not yet begun is discarded
+        count_ = 0; // what was read and not handed over is discarded
         if (handle_)
             handle_->wake();
     }
@@ -72,6 +76,18 @@ bool THidDeviceReadThread::Finished() const
     return finished_;
 }
 
+quint64 THidDeviceReadThread::ReportsLost() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lost_;
+}
+
+std::size_t THidDeviceReadThread::QueuedReports() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return count_;
+}
+
 void THidDeviceReadThread::Execute()
 {
     for (;;) {
@@ -90,9 +106,7 @@ void THidDeviceReadThread::Execute()
         std::fill(Report.begin(), Report.end(), quint8(0));
         quint32 error = 0;
         if (!handle || !handle->startRead(Report.data(), Report.size(), error)) {
-            LastError = handle ? error : ErrorNoHandle;
-            if (!HandOver(Delivery::Error))
-                break;
+            Enqueue(nullptr, 0, handle ? error : ErrorNoHandle);
             // The device will not read again before the application reacts;
             // retrying at once would only spin.
             PauseOneSlice();
@@ -121,38 +135,60 @@ void THidDeviceReadThread::Execute()
             PauseOneSlice();
             continue;
         }
-        BytesRead = std::min(count, Report.size());
-        if (BytesRead > 0 && !HandOver(Delivery::Report))
-            break;
+        const std::size_t bytesRead = std::min(count, Report.size());
+        if (bytesRead > 0)
+            Enqueue(Report.data(), bytesRead, 0);
     }
     std::lock_guard<std::mutex> lock(mutex_);
     finished_ = true;
 }
 
-bool THidDeviceReadThread::HandOver(Delivery delivery)
+void THidDeviceReadThread::Enqueue(const quint8* report, std::size_t size, quint32 error)
 {
     std::unique_lock<std::mutex> lock(mutex_);
     if (terminate_)
-        return false;
-    pending_ = delivery;
-    {
-        std::lock_guard<std::mutex> gate(postGate());
-        std::weak_ptr<THidDeviceReadThread> weak = weak_from_this();
-        QMetaObject::invokeMethod(
-            QCoreApplication::instance(),
-            [weak] {
-                std::shared_ptr<THidDeviceReadThread> self;
-                {
-                    std::lock_guard<std::mutex> gate(postGate());
-                    self = weak.lock();
-                }
-                if (self)
-                    self->Serve();
-            },
-            Qt::QueuedConnection);
+        return;
+    const bool caughtUp = count_ == 0 && !serving_;
+    if (count_ == capacity_) {
+        // Full: the oldest entry makes room, and the loss is counted.
+        head_ = (head_ + 1) % capacity_;
+        --count_;
+        ++lost_;
     }
-    changed_.wait(lock, [this] { return terminate_ || (pending_ == Delivery::None && !serving_); });
-    return !terminate_;
+    const std::size_t tail = (head_ + count_) % capacity_;
+    entries_[tail] = Entry{size, error};
+    if (size > 0)
+        std::memcpy(slots_.data() + tail * Report.size(), report, size);
+    ++count_;
+    if (!posted_ && !serving_)
+        PostServe();
+    // While the window keeps up, the handler takes each report before the
+    // next is read, as it always did; a device that makes its reports when
+    // asked (the simulator on its test clock) is then not run ahead. Once a
+    // report has waited HandOverWaitMs, well inside the time the system's
+    // queue lasts, the reader reads on until the window has caught up.
+    if (caughtUp)
+        changed_.wait_for(lock, std::chrono::milliseconds(HandOverWaitMs),
+                          [this] { return terminate_ || (count_ == 0 && !serving_); });
+}
+
+void THidDeviceReadThread::PostServe()
+{
+    posted_ = true;
+    std::lock_guard<std::mutex> gate(postGate());
+    std::weak_ptr<THidDeviceReadThread> weak = weak_from_this();
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [weak] {
+            std::shared_ptr<THidDeviceReadThread> self;
+            {
+                std::lock_guard<std::mutex> gate(postGate());
+                self = weak.lock();
+            }
+            if (self)
+                self->Serve();
+        },
+        Qt::QueuedConnection);
 }
 
 void THidDeviceReadThread::PauseOneSlice()
@@ -163,29 +199,33 @@ void THidDeviceReadThread::PauseOneSlice()
 
 void THidDeviceReadThread::Serve()
 {
-    Delivery delivery = Delivery::None;
+    Entry entry;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        delivery = pending_;
-        if (delivery == Delivery::None || terminate_)
+        posted_ = false;
+        // A handler that runs an event loop of its own gets no second entry
+        // before it returns; the outer call posts the next one then.
+        if (serving_ || terminate_ || count_ == 0)
             return;
-        pending_ = Delivery::None;
+        entry = entries_[head_];
+        if (entry.size > 0)
+            std::memcpy(delivered_.data(), slots_.data() + head_ * Report.size(), entry.size);
+        head_ = (head_ + 1) % capacity_;
+        --count_;
         serving_ = true;
     }
-    // Nothing of this thread is touched while the handler runs except the
-    // report buffer, which the reader leaves alone until the slot is free.
     // The device is alive here: destroying it stops the reader, which
-    // discards a delivery that has not begun.
+    // discards the queue, and a stopped reader serves nothing.
     bool failed = false;
     try {
-        if (delivery == Delivery::Report) {
+        if (entry.size > 0) {
             THidDataEvent handler = Device->OnReport();
             if (handler)
-                handler(Device, Report[0], Report.data() + 1, quint16(BytesRead - 1));
+                handler(Device, delivered_[0], delivered_.data() + 1, quint16(entry.size - 1));
         } else {
             THidDataErrorEvent handler = Device->OnReportError();
             if (handler)
-                handler(Device, LastError);
+                handler(Device, entry.error);
         }
     } catch (...) {
         // A failing handler ends the reader without notice; the device keeps
@@ -195,8 +235,14 @@ void THidDeviceReadThread::Serve()
     {
         std::lock_guard<std::mutex> lock(mutex_);
         serving_ = false;
-        if (failed)
+        if (failed) {
             terminate_ = true;
+            count_ = 0;
+            if (handle_)
+                handle_->wake();
+        } else if (!terminate_ && count_ > 0 && !posted_) {
+            PostServe();
+        }
     }
     changed_.notify_all();
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QTemporaryFile>
 
 namespace {
@@ -38,6 +39,21 @@ TEST(LinkCommandLineTest, ChoosesTheDevices)
 
     EXPECT_TRUE(parsed({QStringLiteral("--help")}).help);
     EXPECT_TRUE(parsed({QStringLiteral("-h")}).help);
+    EXPECT_TRUE(parsed({QStringLiteral("--version")}).version);
+    EXPECT_FALSE(parsed({}).version);
+}
+
+TEST(LinkCommandLineTest, VersionNamesTheProgramAndItsRelease)
+{
+    // Help and version need no meter, so an interval without a replay file
+    // does not stop them.
+    EXPECT_TRUE(
+        parsed({QStringLiteral("--version"), QStringLiteral("--replay-interval=10")}).version);
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^thermologger \\d+\\.\\d+(\\.\\d+)*$"))
+                    .match(CommandLine::versionText())
+                    .hasMatch())
+        << CommandLine::versionText().toStdString();
+    EXPECT_TRUE(CommandLine::usage().contains(QStringLiteral("--version")));
 }
 
 TEST(LinkCommandLineTest, RefusesWhatItDoesNotKnow)

@@ -10,6 +10,7 @@
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -86,6 +87,35 @@ TEST(TrendChartViewReductionTest, WideWindowIsReducedButKeepsItsExtremes)
                                [](QPointF a, QPointF b) { return a.x() < b.x(); }));
     EXPECT_TRUE(points.contains(QPointF(33333, 999.0)));
     EXPECT_TRUE(points.contains(QPointF(44444, -999.0)));
+}
+
+// The slices of a wide window are fixed by the window: points added later
+// change only the slice they fall into, and the result is the same as
+// reducing the whole window afresh.
+TEST(TrendChartViewReductionTest, NewPointsChangeOnlyTheLastSliceOfAWideWindow)
+{
+    TrendChartView view;
+    view.setBottomAxisAutomatic(false);
+    view.setBottomAxisRange(-10, -5); // fill out of view, then show it once
+    const auto y = [](int i) { return std::sin(i / 7.0) * (i % 13); };
+    int i = 0;
+    for (; i < 20000; ++i)
+        view.appendPoint(y(i));
+    view.setBottomAxisRange(1, 100000); // slices of 100 points
+    const QList<QPointF> before = view.Series1->points();
+    for (; i < 20250; ++i)
+        view.appendPoint(y(i));
+    const QList<QPointF> after = view.Series1->points();
+
+    // Only the last slice reached and the right edge differ.
+    const qsizetype kept = before.size() - 3;
+    ASSERT_GT(after.size(), before.size());
+    EXPECT_EQ(after.mid(0, kept), before.mid(0, kept));
+    EXPECT_EQ(after.last(), QPointF(20249, y(20249)));
+
+    view.setBottomAxisRange(1, 100000); // reduced again from scratch
+    EXPECT_EQ(view.Series1->points(), after);
+    EXPECT_EQ(view.Series2->upperSeries()->points(), after);
 }
 
 TEST_F(TrendChartViewTest, LeftAxisShowsTheLimitsTheControlGives)

@@ -7,6 +7,9 @@
 #include <QImage>
 #include <QPainter>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 constexpr qreal kPixelSize = 100;
@@ -122,6 +125,77 @@ TEST(LcdGlyphs, UnitTextDrawsSymbolDashAndLetter)
     EXPECT_GT(ink(unit, 0.0, 0.2, 0.4, 0.95), 0.03);
     EXPECT_GT(ink(unit, 0.45, 0.5, 0.6, 0.65), 0.1);
     EXPECT_GT(ink(unit, 0.65, 0.2, 1.0, 0.95), 0.03);
+}
+
+QImage renderAt(const QString& text, const lcd::Style& style, QSize size, qreal x = 0)
+{
+    QImage image(size, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    lcd::drawText(painter, QPointF(x, 0), text, style);
+    return image;
+}
+
+// Leftmost and rightmost visibly inked column of a pixel row (-1 for none).
+std::pair<int, int> rowInk(const QImage& image, int y)
+{
+    int left = -1, right = -1;
+    for (int x = 0; x < image.width(); ++x)
+        if (qGray(image.pixel(x, y)) < 200) {
+            left = left < 0 ? x : left;
+            right = x;
+        }
+    return {left, right};
+}
+
+TEST(LcdGlyphs, ClockDigitsKeepABlankColumnBetweenNeighboursAtEverySize)
+{
+    // Each glyph drawn alone at its place: on every pixel row its ink stays
+    // right of its place and a blank column short of the next glyph's ink.
+    constexpr qreal kMargin = 4;
+    for (const qreal px : {11.0, 21.0, 33.0, 113.0})
+        for (const bool bold : {false, true})
+            for (const QString text : {"11:11", "10:01", "16:30", "34:12", "88:88"}) {
+                SCOPED_TRACE(
+                    QStringLiteral("%1 %2 px bold %3").arg(text).arg(px).arg(bold).toStdString());
+                const lcd::Style style{px, bold};
+                const QSize size = lcd::textSize(text, style).toSize() + QSize(2 * kMargin, 0);
+                const std::vector<qreal> at = lcd::glyphOffsets(text, style);
+                ASSERT_EQ(at.size(), size_t(text.size()));
+                std::vector<QImage> glyphs;
+                for (int i = 0; i < text.size(); ++i)
+                    glyphs.push_back(
+                        renderAt(text.mid(i, 1), style, size, kMargin + at[size_t(i)]));
+                for (int y = 0; y < size.height(); ++y)
+                    for (size_t i = 0; i < glyphs.size(); ++i) {
+                        const auto [left, right] = rowInk(glyphs[i], y);
+                        const int next =
+                            i + 1 < glyphs.size() ? rowInk(glyphs[i + 1], y).first : -1;
+                        if (left < 0)
+                            continue;
+                        EXPECT_GE(left, int(kMargin + at[i])) << "glyph " << i;
+                        ASSERT_TRUE(next < 0 || right + 1 < next) << "glyph " << i << ", row " << y;
+                    }
+            }
+}
+
+TEST(LcdGlyphs, EveryUnitTextDrawsItsSymbolBeforeAPlainTypeLetter)
+{
+    // The symbol and dash look as without the letter; the letter has ink.
+    const lcd::Style style{32};
+    for (const QChar unit : QStringLiteral("#?K"))
+        for (const QChar type : QStringLiteral("KJTENRS")) {
+            const QString text = QString(unit) + QLatin1Char('-') + type;
+            SCOPED_TRACE(text.toStdString());
+            const QSize size = lcd::textSize(text, style).toSize();
+            const QImage whole = renderAt(text, style, size);
+            const int letterAt = int(lcd::glyphOffsets(text, style).at(2));
+            const QRect symbol(0, 0, letterAt, size.height());
+            EXPECT_EQ(whole.copy(symbol), renderAt(text.left(2), style, size).copy(symbol));
+            EXPECT_GT(ink(whole.copy(letterAt, 0, size.width() - letterAt, size.height()), 0.0, 0.2,
+                          1.0, 0.95),
+                      0.03);
+        }
 }
 
 } // namespace

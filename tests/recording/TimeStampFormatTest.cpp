@@ -40,6 +40,53 @@ TEST(TimeStampFormat, SeparatorsFollowTheLocale)
         QStringLiteral("2024/05/06_09:03:07"));
 }
 
+TEST(TimeStampFormat, TakesTheFirstRealSeparatorCharacter)
+{
+    const struct {
+        const char16_t* date;
+        const char16_t* time;
+        const char16_t* stamp;
+    } cases[] = {
+        // Right-to-left locales put a mark before each separator.
+        {u"d\u200F/M\u200F/yyyy", u"h:mm AP", u"2024/05/06_09:03:07"},
+        {u"dd/MM/yyyy", u"AP h.mm", u"2024/05/06_09.03.07"},
+        {u"yy. M. d.", u"'Kl'. H.mm", u"2024.05.06_09.03.07"},
+        {u"'It''s' d|M|y", u"APh:mm", u"2024|05|06_09:03:07"},
+        // No separator between numeric fields: the usual ones.
+        {u"d MMM yyyy", u"HH 'h' mm", u"2024/05/06_09:03:07"},
+        {u"yyyyMMdd", u"", u"2024/05/06_09:03:07"},
+    };
+    const QDateTime when(QDate(2024, 5, 6), QTime(9, 3, 7));
+    for (const auto& c : cases)
+        EXPECT_EQ(TimeStampFormat::fromFormats(c.date, c.time).text(when).toStdString(),
+                  QString::fromUtf16(c.stamp).toStdString())
+            << QString::fromUtf16(c.date).toStdString();
+}
+
+TEST(TimeStampFormat, EveryLocaleGivesNineteenCharactersInFieldOrder)
+{
+    const QDateTime when(QDate(2024, 5, 6), QTime(9, 3, 7));
+    QStringList wrong;
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    for (const QLocale& locale : locales) {
+        const TimeStampFormat format = TimeStampFormat::fromLocale(locale);
+        const QString stamp = format.text(when);
+        const auto visible = [](const QString& sep) {
+            return sep.size() == 1 && sep[0].isPrint() && !sep[0].isSpace() &&
+                   !sep[0].isLetterOrNumber();
+        };
+        const QString& d = format.dateSeparator;
+        const QString& t = format.timeSeparator;
+        const QString expected = "2024" + d + "05" + d + "06_09" + t + "03" + t + "07";
+        if (stamp.size() != 19 || stamp != expected || !visible(format.dateSeparator) ||
+            !visible(format.timeSeparator) || !CompactTimeStamp::fromText(stamp))
+            wrong << locale.name() + QLatin1Char(' ') + stamp;
+    }
+    EXPECT_GT(locales.size(), 300);
+    EXPECT_TRUE(wrong.isEmpty()) << wrong.join(QLatin1Char('\n')).toStdString();
+}
+
 TEST(TimeStampFormat, CompactFormReadsBackEveryDayOfTheRange)
 {
     // Every day from 1970 to 2105, at its last second, in '-' and '.'.

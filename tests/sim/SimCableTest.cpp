@@ -31,6 +31,7 @@ protected:
     void send(quint8 code)
     {
         const auto report = MeterCommands::commandReport(code, SimCable::kReportLength);
+        cable.runUntil(now, {&queue});
         ASSERT_TRUE(cable.write(report.data(), report.size(), now));
     }
     void connect(quint8 start)
@@ -40,27 +41,32 @@ protected:
         ASSERT_TRUE(cable.write(preamble.data(), preamble.size(), now));
         send(start);
     }
-    // Polls the cable until `until` as the program's reader would, building
-    // frames; a finished download is answered with the stop command.
-    void runUntil(qint64 until)
+    // Reads the cable until `until` as the program's reader would, waking
+    // every readEveryUs and taking every queued report, building frames; a
+    // finished download is answered with the stop command.
+    void runUntil(qint64 until, qint64 readEveryUs = SimCable::kPollUs)
     {
         FrameBuilder::Actions actions{[this] { frames << state.CurrentFrame; },
                                       [this] { send(MeterCommands::Stop); }};
-        while (cable.nextReportUs() <= until) {
-            now = cable.nextReportUs();
-            const SimCable::Report report = cable.takeReport(now);
-            ++reports;
-            const int k = report[1] & 0x0F;
-            EXPECT_EQ(report[1] & 0xF0, 0xF0);
-            EXPECT_LE(k, 7);
-            if (k == 0)
-                ++emptyReports;
-            FrameBuilder(state).takeReport(report.data() + 1, quint16(report.size() - 1), download,
-                                           actions);
+        for (now += readEveryUs - now % readEveryUs; now <= until; now += readEveryUs) {
+            cable.runUntil(now, {&queue});
+            SimCable::Report report;
+            while (queue.pop(report)) {
+                ++reports;
+                const int k = report[1] & 0x0F;
+                EXPECT_EQ(report[1] & 0xF0, 0xF0);
+                EXPECT_LE(k, 7);
+                if (k == 0)
+                    ++emptyReports;
+                FrameBuilder(state).takeReport(report.data() + 1, quint16(report.size() - 1),
+                                               download, actions);
+            }
         }
+        now = until;
     }
 
     SimCable cable;
+    SimCable::ReportQueue queue;
     qint64 now = 0;
     bool download = false;
     FrameAssemblyState state;
@@ -119,6 +125,29 @@ TEST_F(SimCableTest, DownloadSendsOneHundredStoredReadingsAndTheLastIsMarked)
     EXPECT_EQ(cable.meter().received(), (std::vector<quint8>{0x5A, 0x00, 0x07, 0x02}));
     EXPECT_FALSE(cable.meter().sending());
 }
+
+// A reader that falls behind by up to 64 reports still sees every message
+// whole; one that falls further behind loses reports, as on a real cable.
+class SimCableSlowReader : public SimCableTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(SimCableSlowReader, DownloadIsWholeWhileTheQueueHoldsTheReports)
+{
+    const qint64 readEveryUs = GetParam() * kMs;
+    download = true;
+    connect(MeterCommands::SendStored);
+    runUntil(60000 * kMs, readEveryUs);
+    const bool keptUp = readEveryUs <= qint64(SimCable::ReportQueue::kCapacity) * SimCable::kPollUs;
+    EXPECT_EQ(queue.dropped() == 0, keptUp);
+    if (keptUp) {
+        ASSERT_EQ(frames.size(), 100);
+        EXPECT_EQ(frames.last().mid(6, 2), QStringLiteral("99"));
+        EXPECT_EQ(cable.meter().received(), (std::vector<quint8>{0x5A, 0x00, 0x07, 0x02}));
+    } else {
+        EXPECT_LT(frames.size(), 100);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(ReadEveryMs, SimCableSlowReader, ::testing::Values(20, 35, 640, 650));
 
 TEST_F(SimCableTest, NothingPassesAtAnotherSpeed)
 {

@@ -13,6 +13,9 @@
 
 #include <QStringList>
 
+#include <array>
+#include <atomic>
+
 namespace {
 
 class SimHidPlatformTest : public ::testing::Test {
@@ -101,6 +104,51 @@ TEST_F(SimHidPlatformTest, UnpluggingTheCableWhileReadingEndsTheReadsAndItsListi
     platform.plugDevice(QStringLiteral("Keyboard"), 0x0001, 0x0002);
     platform.plugCable();
     EXPECT_EQ(controller.DeviceCount(), 2);
+}
+
+// A clock the test sets; waits jump to their due time as on the jumping
+// clock, so a test can leave the cable unread for a while.
+class SetClock final : public SimClock {
+public:
+    qint64 nowUs() const override { return now_.load(); }
+    void waitUntil(std::unique_lock<std::mutex>&, std::condition_variable&, qint64 dueUs,
+                   const std::function<bool()>& interrupted) override
+    {
+        if (!interrupted() && dueUs > now_.load())
+            now_.store(dueUs);
+    }
+    void set(qint64 us) { now_.store(us); }
+
+private:
+    std::atomic<qint64> now_{0};
+};
+
+TEST(SimHidPlatformQueue, CableReportsQueueWhileNobodyReadsUpToSixtyFour)
+{
+    auto owned = std::make_unique<SetClock>();
+    SetClock& clock = *owned;
+    SimHidPlatform platform(MeterMessages::builtIn(), std::move(owned));
+    const QString path = platform.listInterfaces().at(0).path;
+    const std::unique_ptr<hid::Handle> reader = platform.open(path, hid::Access::Read);
+    ASSERT_NE(reader, nullptr);
+
+    clock.set(2000 * 1000); // two seconds, 200 polls, nobody reading
+    int queued = 0;
+    std::array<quint8, 9> buffer{};
+    std::size_t count = 0;
+    quint32 error = 0;
+    for (;;) {
+        ASSERT_TRUE(reader->startRead(buffer.data(), buffer.size(), error));
+        if (reader->waitRead(0, count) != hid::ReadWait::Completed)
+            break;
+        EXPECT_EQ(count, 9u);
+        EXPECT_EQ(buffer[1], 0xF0); // the meter is silent
+        ++queued;
+    }
+    EXPECT_EQ(queued, 64);
+    // Then the next report comes with the next poll.
+    ASSERT_EQ(reader->waitRead(100, count), hid::ReadWait::Completed);
+    EXPECT_EQ(clock.nowUs(), 2010 * 1000);
 }
 
 } // namespace

@@ -171,7 +171,10 @@ INSTANTIATE_TEST_SUITE_P(
                       SerialCase{"NoLanguageList", u"AB12", std::nullopt, QString()},
                       SerialCase{"NoSerial", std::nullopt, us, QString()},
                       SerialCase{"LongSerialCutAt254Units", std::u16string(300, u'7'), us,
-                                 QString(254, QLatin1Char('7'))}),
+                                 QString(254, QLatin1Char('7'))},
+                      // Kept as units, not read as byte-order marks.
+                      SerialCase{"LeadingMarksKept", u"\uFFFE\uFEFFAB", us,
+                                 QString(QChar(0xFFFE)) + QChar(0xFEFF) + "AB"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(HidDeviceTest, SliceAcceptsTenToTenThousandMilliseconds)

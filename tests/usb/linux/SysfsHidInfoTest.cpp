@@ -66,6 +66,22 @@ TEST_F(SysfsHidInfoTest, UsbDeviceWithoutStringAttributesHasNoProductOrSerial)
     EXPECT_EQ(info.versionNumber, 0);
 }
 
+TEST_F(SysfsHidInfoTest, LeadingByteOrderMarkStaysPartOfTheStrings)
+{
+    addCable();
+    sys.write(kUsbDevice + QStringLiteral("/product"), "\xEF\xBB\xBFUSB\n");
+    sys.write(kUsbDevice + QStringLiteral("/serial"), "\xEF\xBF\xBE"
+                                                      "42\n");
+    const SysfsHidInfo info = readAt(kUsbHid);
+    EXPECT_EQ(info.product, QString(QChar(0xFEFF)) + QStringLiteral("USB"));
+    EXPECT_EQ(info.serial, QString(QChar(0xFFFE)) + QStringLiteral("42"));
+
+    const QString bt = QStringLiteral("devices/virtual/bt/0005:046D:B342.0009");
+    sys.write(bt + QStringLiteral("/uevent"),
+              "HID_ID=0005:0000046D:0000B342\nHID_NAME=\xEF\xBB\xBFKeys\n");
+    EXPECT_EQ(readAt(bt).product, QString(QChar(0xFEFF)) + QStringLiteral("Keys"));
+}
+
 TEST_F(SysfsHidInfoTest, BluetoothDeviceUsesHidNameAndUniqNotTheUsbAdapter)
 {
     // A Bluetooth keyboard sits below the USB Bluetooth adapter; the

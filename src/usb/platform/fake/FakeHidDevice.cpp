@@ -26,6 +26,10 @@ void FakeHidDevice::pushReport(std::vector<quint8> report)
 {
     {
         std::lock_guard<std::mutex> lock(mutex_);
+        if (profile_.queueLimit > 0 && reports_.size() >= profile_.queueLimit) {
+            ++dropped_;
+            return;
+        }
         reports_.push_back(std::move(report));
     }
     changed_.notify_all();
@@ -42,6 +46,12 @@ std::size_t FakeHidDevice::queuedReports() const
 {
     std::lock_guard<std::mutex> lock(mutex_);
     return reports_.size();
+}
+
+std::size_t FakeHidDevice::droppedReports() const
+{
+    std::lock_guard<std::mutex> lock(mutex_);
+    return dropped_;
 }
 
 std::vector<std::vector<quint8>> FakeHidDevice::features() const

@@ -34,6 +34,9 @@ struct DeviceProfile {
     bool lengthsReadable = true;
     Openable openable = Openable::Fully;
     bool identifiable = true;
+    // Reports the system keeps unread for a handle; newer ones are dropped
+    // once that many wait, as hidraw does at 64. 0: no limit.
+    std::size_t queueLimit = 0;
 };
 
 // Error code of a read started on a device that is gone.
@@ -57,6 +60,8 @@ public:
     void failReadStarts(quint32 error, int times = 1);
     // Reports queued and not yet read.
     std::size_t queuedReports() const;
+    // Reports dropped because queueLimit were waiting.
+    std::size_t droppedReports() const;
 
     std::vector<std::vector<quint8>> features() const;
     std::vector<std::vector<quint8>> outputs() const;
@@ -86,6 +91,7 @@ private:
     mutable std::condition_variable changed_;
     bool pluggedIn_ = true;
     std::deque<std::vector<quint8>> reports_;
+    std::size_t dropped_ = 0;
     std::deque<quint32> startErrors_;
     std::vector<std::vector<quint8>> features_;
     std::vector<std::vector<quint8>> outputs_;

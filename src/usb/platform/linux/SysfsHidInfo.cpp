@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 
 namespace hid::hidraw {
 
@@ -24,6 +25,15 @@ std::optional<QByteArray> readAttribute(const QString& dir, const char* name)
     return bytes;
 }
 
+// Device strings keep a leading U+FEFF as a character: QString::fromUtf8
+// would skip it as a byte-order mark.
+QString decodeUtf8(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(bytes);
+}
+
 // Text attributes end with one line feed added by the kernel.
 std::optional<QString> readText(const QString& dir, const char* name)
 {
@@ -32,7 +42,7 @@ std::optional<QString> readText(const QString& dir, const char* name)
         return std::nullopt;
     if (bytes->endsWith('\n'))
         bytes->chop(1);
-    return QString::fromUtf8(*bytes);
+    return decodeUtf8(*bytes);
 }
 
 std::optional<quint16> readHex16(const QString& dir, const char* name)
@@ -95,7 +105,7 @@ bool SysfsHidInfo::read(const QString& hidDeviceDir, SysfsHidInfo& out)
         if (eq <= 0)
             continue;
         const QByteArray key = line.left(eq);
-        const QString value = QString::fromUtf8(line.mid(eq + 1));
+        const QString value = decodeUtf8(line.mid(eq + 1));
         if (key == "HID_ID")
             haveId = parseHidId(value, out);
         else if (key == "HID_NAME")
