@@ -76,8 +76,9 @@ void TFCOMM::SaveTableToFile(ReadingTable& table, const QString& fileName)
     if (outcome.cancelled)
         return;
     if (outcome.ok) {
-        table.setCurrentRow(formatForFileName(fileName) == TableFormat::Text ? rows.rowCount() - 1
-                                                                             : table.currentRow());
+        // A text save leaves the last row it wrote current.
+        if (formatForFileName(fileName) == TableFormat::Text && rows.rowCount() > 0)
+            table.setCurrentRow(rows.rowCount() - 1);
         Dialogs().message(QStringLiteral("Save table to specified file: ") + fileName +
                           QStringLiteral(" Scuss!"));
     } else if (formatForFileName(fileName) == TableFormat::XmlPacket) {
