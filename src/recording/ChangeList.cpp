@@ -5,7 +5,10 @@ void ChangeList::append(const Triple& triple)
     ++tripleCount_;
     if (!segments_.empty() && triple.b == 0 && triple.c == 4) {
         Segment& last = segments_.back();
-        if (last.first.b == 0 && last.first.c == 4 && last.first.a + last.count == triple.a) {
+        // Compared without overflow: a packet's change list may hold any
+        // 64-bit numbers. Merged positions then never pass the last one.
+        if (last.first.b == 0 && last.first.c == 4 && triple.a > last.first.a &&
+            quint64(triple.a) - quint64(last.first.a) == quint64(last.count)) {
             ++last.count;
             return;
         }
