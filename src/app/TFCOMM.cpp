@@ -116,6 +116,7 @@ void TFCOMM::buildForm()
     CreateChartControls(client);
     CreateReadoutBehaviour();
     CreateLinkControls(client);
+    CreateFileControls();
 
     ConTimer->start();
     Trecord->start();

@@ -166,6 +166,12 @@ public:
     QAction* N1000001 = nullptr;
     QAction* limitess = nullptr;
 
+    // ---- Table files (TFCOMM_Files.cpp) ------------------------------------
+    void saveasClick();        // "Save data files", "Record" > "Save"
+    void SpeedButton2Click();  // "Open old data files"
+    void SaveTableToFile(class ReadingTable& table, const QString& fileName);
+    void LoadTableFromFile(const QString& fileName, class ReadingTable& table);
+
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
     void LinkDestroy();  // ends any reader before the device objects go away
     void USBConClick();  // connect or disconnect, as the button's state says
@@ -204,6 +210,7 @@ private:
     void CreateChartControls(QWidget* client);     // TFCOMM_Chart.cpp
     void CreateRecordingControls(QWidget* client); // TFCOMM_Recording.cpp
     void CreateLinkControls(QWidget* client);      // TFCOMM_Link.cpp
+    void CreateFileControls();                     // TFCOMM_Files.cpp
 
     UserDialogs* dialogs_;
     hid::Platform* hidPlatform_;

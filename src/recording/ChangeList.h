@@ -17,6 +17,8 @@ public:
 
     void append(const Triple& triple);
     void appendAddedRow(qint64 position) { append({position, 0, 4}); }
+    // The triples of `count` rows added at positions first, first + 1, ...
+    void appendAddedRun(qint64 first, qint64 count);
     void clear();
 
     bool isEmpty() const { return segments_.empty(); }

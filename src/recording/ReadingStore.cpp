@@ -169,6 +169,23 @@ void ReadingStore::appendStoredRow(const ReadingRow& row, qint32 rowState)
     append(row, rowState);
 }
 
+void ReadingStore::appendRowsOf(ReadingStore&& rows)
+{
+    if (isEmpty()) {
+        ChangeList kept = std::move(changes_);
+        const qint64 count = rows.rowCount_;
+        *this = std::move(rows);
+        changes_ = std::move(kept);
+        changes_.appendAddedRun(1, count);
+        return;
+    }
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        append(rows.row(r), rows.rowState(r));
+        changes_.appendAddedRow(rowCount_);
+    }
+    rows.clear();
+}
+
 void ReadingStore::clear()
 {
     chunks_.clear();

@@ -41,6 +41,11 @@ public:
     // brings its change list, see setChanges).
     void appendStoredRow(const ReadingRow& row, qint32 rowState);
 
+    // Appends the rows of a store that was filled by appendRow (a text file
+    // read whole), each logged as added after the rows present. Taking over
+    // the store costs nothing when this one has no rows.
+    void appendRowsOf(ReadingStore&& rows);
+
     // Removes every row and empties the change list.
     void clear();
 

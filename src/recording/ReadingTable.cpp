@@ -1,6 +1,7 @@
 #include "recording/ReadingTable.h"
 
 #include <algorithm>
+#include <utility>
 
 ReadingTable::ReadingTable(QObject* parent) : QObject(parent) {}
 
@@ -28,13 +29,19 @@ void ReadingTable::rowAdded()
 void ReadingTable::appendRecorded(qint32 no, const QDateTime& when, const QString& channel,
                                   const QString& value, const QString& unit, const QString& judge)
 {
-    store_.appendRecorded(no, when, format_, channel, value, unit, judge);
+    {
+        const std::lock_guard<std::mutex> lock(rowsLock_);
+        store_.appendRecorded(no, when, format_, channel, value, unit, judge);
+    }
     rowAdded();
 }
 
 void ReadingTable::appendFromFile(const ReadingRow& row)
 {
-    store_.appendRow(row);
+    {
+        const std::lock_guard<std::mutex> lock(rowsLock_);
+        store_.appendRow(row);
+    }
     rowAdded();
 }
 
@@ -49,13 +56,37 @@ void ReadingTable::replaced(int current)
 
 void ReadingTable::replaceAll(ReadingStore rows)
 {
-    store_ = std::move(rows);
+    ReadingStore old;
+    {
+        const std::lock_guard<std::mutex> lock(rowsLock_);
+        old = std::exchange(store_, std::move(rows));
+        ++generation_;
+    }
     replaced(0);
+}
+
+void ReadingTable::appendAllFromFile(ReadingStore rows)
+{
+    if (rows.isEmpty())
+        return;
+    {
+        const std::lock_guard<std::mutex> lock(rowsLock_);
+        store_.appendRowsOf(std::move(rows));
+    }
+    current_ = store_.rowCount() - 1;
+    if (bulkDepth_ > 0)
+        return;
+    emit tableReplaced();
+    emit currentRowChanged(current_);
 }
 
 void ReadingTable::clear()
 {
-    store_.clear();
+    {
+        const std::lock_guard<std::mutex> lock(rowsLock_);
+        store_.clear();
+        ++generation_;
+    }
     replaced(-1);
 }
 

@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+#include <mutex>
+
 // The reading table: its rows, its current row (which the grid selects and
 // scrolls to) and the notices views follow. Appended rows become current.
 // While a bulk update runs (a file being read), views hear nothing and are
@@ -33,8 +35,18 @@ public:
     // Rows, row states and change list of an XML packet, all at once: the
     // table is never seen half replaced. The first row becomes current.
     void replaceAll(ReadingStore rows);
+    // The rows of a text file read whole, appended at once after the rows
+    // present; the last of them becomes current.
+    void appendAllFromFile(ReadingStore rows);
     // Removes every row and empties the change list.
     void clear();
+
+    // A worker thread may read rows() while holding this lock; every change
+    // of the rows takes it. The GUI thread reads without it.
+    std::mutex& rowsLock() const { return rowsLock_; }
+    // Changes whenever rows are removed or replaced (not when appended), so
+    // a reader can tell that the rows it counted on are still there.
+    quint64 generation() const { return generation_; }
 
     // Stops notices until the matching end; nests.
     void beginBulkUpdate();
@@ -50,6 +62,8 @@ private:
     void replaced(int current);
 
     ReadingStore store_;
+    mutable std::mutex rowsLock_;
+    quint64 generation_ = 0;
     TimeStampFormat format_;
     int current_ = -1;
     int bulkDepth_ = 0;

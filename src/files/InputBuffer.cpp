@@ -1,0 +1,55 @@
+#include "files/InputBuffer.h"
+
+#include "files/FileProgress.h"
+
+#include <QIODevice>
+
+#include <cstring>
+
+namespace {
+constexpr qsizetype kChunk = 64 * 1024;
+}
+
+InputBuffer::InputBuffer(QIODevice& device, FileProgress* progress, qsizetype maxPiece)
+    : device_(device), progress_(progress), maxPiece_(maxPiece)
+{
+}
+
+bool InputBuffer::more()
+{
+    if (atEnd_ || failed_ || cancelled_)
+        return false;
+    if (progress_ && progress_->cancelled()) {
+        cancelled_ = true;
+        return false;
+    }
+    const qsizetype kept = size();
+    if (kept >= maxPiece_) {
+        tooLong_ = true;
+        return false;
+    }
+    if (pos_ > 0) {
+        std::memmove(buffer_.data(), buffer_.constData() + pos_, static_cast<size_t>(kept));
+        pos_ = 0;
+    }
+    buffer_.resize(kept + kChunk);
+    const qint64 got = device_.read(buffer_.data() + kept, kChunk);
+    if (got < 0) {
+        buffer_.resize(kept);
+        failed_ = true;
+        return false;
+    }
+    buffer_.resize(kept + got);
+    read_ += got;
+    if (progress_)
+        progress_->done.store(read_, std::memory_order_relaxed);
+    if (got == 0) {
+        // A file read to its end; a sequential device may only be waiting.
+        if (device_.atEnd() || !device_.isSequential() || !device_.waitForReadyRead(-1)) {
+            atEnd_ = true;
+            return false;
+        }
+        return more();
+    }
+    return true;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+
+class QIODevice;
+struct FileProgress;
+
+// Reads a device in 64 KB chunks and keeps the bytes not yet consumed, so
+// that a reader sees whole lines or elements without ever holding the file.
+// A piece longer than the limit given is refused instead of growing the
+// buffer without end.
+class InputBuffer {
+public:
+    explicit InputBuffer(QIODevice& device, FileProgress* progress = nullptr,
+                         qsizetype maxPiece = 1 << 20);
+
+    const char* data() const { return buffer_.constData() + pos_; }
+    qsizetype size() const { return buffer_.size() - pos_; }
+    void consume(qsizetype n) { pos_ += n; }
+
+    // Reads more bytes after those not consumed. False at the end of the
+    // input, on a read error, on cancel, or when the unconsumed bytes
+    // already reach the piece limit; the flags below say which.
+    bool more();
+
+    bool atEnd() const { return atEnd_; }
+    bool failed() const { return failed_; }
+    bool tooLong() const { return tooLong_; }
+    bool cancelled() const { return cancelled_; }
+
+private:
+    QIODevice& device_;
+    FileProgress* progress_;
+    qsizetype maxPiece_;
+    QByteArray buffer_;
+    qsizetype pos_ = 0;
+    qint64 read_ = 0;
+    bool atEnd_ = false, failed_ = false, tooLong_ = false, cancelled_ = false;
+};

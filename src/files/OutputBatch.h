@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QByteArray>
+#include <QIODevice>
+
+#include "files/FileProgress.h"
+
+// Rows are formatted into one buffer and handed to the device in pieces of
+// about 256 KB; the progress counts rows.
+class OutputBatch {
+public:
+    OutputBatch(QIODevice& out, FileProgress* progress) : out_(out), progress_(progress)
+    {
+        bytes.reserve(kFlushAt + 4096);
+    }
+    static constexpr int kRowsPerRead = 4096;
+    static constexpr qsizetype kFlushAt = 256 * 1024;
+
+    bool flushIfFull() { return bytes.size() < kFlushAt || flush(); }
+    bool flush()
+    {
+        if (!bytes.isEmpty() && out_.write(bytes) != bytes.size())
+            return false;
+        bytes.clear();
+        return true;
+    }
+    bool rowsDone(qint64 rows)
+    {
+        if (progress_) {
+            progress_->done.store(rows, std::memory_order_relaxed);
+            if (progress_->cancelled())
+                return false;
+        }
+        return true;
+    }
+    void setTotal(qint64 rows)
+    {
+        if (progress_)
+            progress_->total.store(rows, std::memory_order_relaxed);
+    }
+
+    QByteArray bytes;
+
+private:
+    QIODevice& out_;
+    FileProgress* progress_;
+};

@@ -1,0 +1,66 @@
+#include "files/TableFile.h"
+
+#include "files/FileProgress.h"
+#include "files/TextFileReader.h"
+#include "files/TextFileWriter.h"
+#include "files/XmlPacketReader.h"
+#include "files/XmlPacketWriter.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+TableFormat formatForFileName(const QString& fileName)
+{
+    const qsizetype dot = fileName.lastIndexOf(QLatin1Char('.'));
+    const QStringView extension = dot < 0 ? QStringView() : QStringView(fileName).sliced(dot);
+    return extension.compare(QLatin1String(".xml"), Qt::CaseInsensitive) == 0
+               ? TableFormat::XmlPacket
+               : TableFormat::Text;
+}
+
+bool writeTable(TableFormat format, const RowSource& rows, QIODevice& out, FileProgress* progress)
+{
+    return format == TableFormat::XmlPacket ? writeXmlPacket(rows, out, progress)
+                                            : writeTextFile(rows, out, progress);
+}
+
+LoadOutcome readTable(TableFormat format, QIODevice& in, FileProgress* progress)
+{
+    return format == TableFormat::XmlPacket ? readXmlPacket(in, progress)
+                                            : readTextFile(in, progress);
+}
+
+SaveOutcome saveTableFile(const QString& fileName, const RowSource& rows, FileProgress* progress)
+{
+    SaveOutcome out;
+    const QString shown = QDir::toNativeSeparators(fileName);
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly)) {
+        out.error = QStringLiteral("Cannot create file %1. %2").arg(shown, file.errorString());
+        return out;
+    }
+    const bool written = writeTable(formatForFileName(fileName), rows, file, progress);
+    if (!written) {
+        out.cancelled = progress && progress->cancelled();
+        out.error = file.error() != QFileDevice::NoError
+                        ? QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString())
+                        : QStringLiteral("The table changed while %1 was written.").arg(shown);
+        file.cancelWriting();
+        return out;
+    }
+    if (!file.commit()) {
+        out.error = QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString());
+        return out;
+    }
+    out.ok = true;
+    return out;
+}
+
+LoadOutcome loadTableFile(const QString& fileName, FileProgress* progress)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return LoadOutcome::failure(file.errorString());
+    return readTable(formatForFileName(fileName), file, progress);
+}
