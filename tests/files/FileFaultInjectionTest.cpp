@@ -15,7 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include <cerrno>
 #include <csignal>
+#include <cstring>
+#include <sys/mount.h>
 #include <sys/resource.h>
 
 namespace {
@@ -123,6 +128,39 @@ TEST(SaveFaultInjection, AWriteCutAtAnyPointKeepsTheOldFileAndLeavesNothingBehin
         // Without the limit the same save goes through.
         ASSERT_TRUE(saveTableFile(name, RowSource(rows)).ok);
         EXPECT_EQ(fileBytes(name), bytesOf(c.format, rows));
+    }
+}
+
+// A disk that fills: a small tmpfs folder of each size in turn (where the
+// machine lets the test mount one, that is as root), the old file in it.
+TEST(SaveFaultInjection, ADiskThatFillsKeepsTheOldFileAndLeavesNothingBehind)
+{
+    QTemporaryDir mountPoint;
+    ASSERT_TRUE(mountPoint.isValid());
+    const QByteArray path = QFile::encodeName(mountPoint.path());
+    if (::mount("tmpfs", path.constData(), "tmpfs", 0, "size=64k") != 0)
+        GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
+    ::umount(path.constData());
+
+    const ReadingStore rows = recordedRows(10000);
+    for (const FormatCase& c : kFormats) {
+        const QByteArray old = bytesOf(c.format, recordedRows(1000));
+        const int oldKb = int(old.size() / 1024), newKb = int(bytesOf(c.format, rows).size() / 1024);
+        for (int kb = oldKb + 8; kb < newKb; kb += (newKb - oldKb) / 8) {
+            const QByteArray options = "size=" + QByteArray::number(kb) + "k";
+            ASSERT_EQ(::mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()), 0);
+            const std::unique_ptr<const char, int (*)(const char*)> unmount(path.constData(),
+                                                                             ::umount);
+            const QString name = mountPoint.filePath(QLatin1String(c.name));
+            writeFile(name, old);
+            const SaveOutcome outcome = saveTableFile(name, RowSource(rows));
+            EXPECT_FALSE(outcome.ok) << c.name << " on " << kb << " KB";
+            EXPECT_TRUE(outcome.error.startsWith(QLatin1String("Cannot write file ")))
+                << outcome.error.toStdString();
+            EXPECT_EQ(fileBytes(name), old) << c.name << " on " << kb << " KB";
+            EXPECT_EQ(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+                      QStringList{QLatin1String(c.name)});
+        }
     }
 }
 
