@@ -167,8 +167,8 @@ public:
     QAction* limitess = nullptr;
 
     // ---- Table files (TFCOMM_Files.cpp) ------------------------------------
-    void saveasClick();        // "Save data files", "Record" > "Save"
-    void SpeedButton2Click();  // "Open old data files"
+    void saveasClick();       // "Save data files", "Record" > "Save"
+    void SpeedButton2Click(); // "Open old data files"
     void SaveTableToFile(class ReadingTable& table, const QString& fileName);
     void LoadTableFromFile(const QString& fileName, class ReadingTable& table);
 

@@ -20,8 +20,9 @@ FileDialogOptions saveDialogOptions()
 {
     FileDialogOptions options;
     options.title = QStringLiteral("Save As");
-    options.typeLabels = QStringList{QStringLiteral("Excel File(*.xls)"), QStringLiteral("XML(*.xml)"),
-                                     QStringLiteral("Txt File(*.txt)")};
+    options.typeLabels =
+        QStringList{QStringLiteral("Excel File(*.xls)"), QStringLiteral("XML(*.xml)"),
+                    QStringLiteral("Txt File(*.txt)")};
     options.typePatterns =
         QStringList{QStringLiteral("*.xls"), QStringLiteral("*.xml"), QStringLiteral("*.txt")};
     options.defaultSuffix = QStringLiteral("xls");
@@ -33,8 +34,9 @@ FileDialogOptions openDialogOptions()
 {
     FileDialogOptions options;
     options.title = QStringLiteral("Open");
-    options.typeLabels = QStringList{QStringLiteral("Excel File(*.xls)"),
-                                     QStringLiteral("XML (*.xml)"), QStringLiteral("Txt File(*.txt)")};
+    options.typeLabels =
+        QStringList{QStringLiteral("Excel File(*.xls)"), QStringLiteral("XML (*.xml)"),
+                    QStringLiteral("Txt File(*.txt)")};
     options.typePatterns =
         QStringList{QStringLiteral("*.xls"), QStringLiteral("*.xml"), QStringLiteral("*.txt")};
     return options;

@@ -18,5 +18,6 @@ void appendEncoded(QByteArray& out, QStringView text);
 
 // The characters of the bytes.
 QString decode(const char* data, qsizetype size);
+void decodeInto(const char* data, qsizetype size, char16_t* out);
 
 } // namespace codepage

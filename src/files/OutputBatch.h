@@ -1,18 +1,57 @@
 #pragma once
 
+#include "files/FileProgress.h"
+
 #include <QByteArray>
 #include <QIODevice>
 
-#include "files/FileProgress.h"
+#include <cstring>
+#include <memory>
+
+// Bytes of formatted rows, appended without the checks of a shared byte
+// array: writers append a few bytes at a time, millions of times.
+class ByteBuffer {
+public:
+    void append(const char* p, qsizetype n)
+    {
+        if (size_ + n > capacity_)
+            grow(n);
+        std::memcpy(data_.get() + size_, p, static_cast<size_t>(n));
+        size_ += n;
+    }
+    void append(char c)
+    {
+        if (size_ == capacity_)
+            grow(1);
+        data_[size_++] = c;
+    }
+    void append(const QByteArray& bytes) { append(bytes.constData(), bytes.size()); }
+    template <size_t N> void appendLiteral(const char (&text)[N]) { append(text, N - 1); }
+
+    const char* data() const { return data_.get(); }
+    qsizetype size() const { return size_; }
+    bool isEmpty() const { return size_ == 0; }
+    void clear() { size_ = 0; }
+
+private:
+    void grow(qsizetype n)
+    {
+        const qsizetype capacity = std::max(capacity_ * 2, size_ + n + 4096);
+        std::unique_ptr<char[]> bigger(new char[static_cast<size_t>(capacity)]);
+        if (size_)
+            std::memcpy(bigger.get(), data_.get(), static_cast<size_t>(size_));
+        data_ = std::move(bigger);
+        capacity_ = capacity;
+    }
+    std::unique_ptr<char[]> data_;
+    qsizetype size_ = 0, capacity_ = 0;
+};
 
 // Rows are formatted into one buffer and handed to the device in pieces of
 // about 256 KB; the progress counts rows.
 class OutputBatch {
 public:
-    OutputBatch(QIODevice& out, FileProgress* progress) : out_(out), progress_(progress)
-    {
-        bytes.reserve(kFlushAt + 4096);
-    }
+    OutputBatch(QIODevice& out, FileProgress* progress) : out_(out), progress_(progress) {}
     static constexpr int kRowsPerRead = 4096;
     static constexpr qsizetype kFlushAt = 256 * 1024;
 
@@ -22,7 +61,7 @@ public:
     // that the refusal which follows carries the system's reason.
     bool flush()
     {
-        const char* data = bytes.constData();
+        const char* data = bytes.data();
         qint64 left = bytes.size();
         while (left > 0) {
             const qint64 written = out_.write(data, left);
@@ -49,7 +88,7 @@ public:
             progress_->total.store(rows, std::memory_order_relaxed);
     }
 
-    QByteArray bytes;
+    ByteBuffer bytes;
 
 private:
     QIODevice& out_;

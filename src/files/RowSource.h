@@ -23,15 +23,16 @@ public:
     int rowCount() const { return rowCount_; }
     const ChangeList& changes() const { return changes_; }
 
-    // Calls f(const ReadingRow&, qint32 rowState) for rows first..first+count-1.
-    // False when the table no longer holds them.
+    // Calls f(const ReadingStore&, int row) for rows first..first+count-1,
+    // during which f may read that row and the store's pool. False when the
+    // table no longer holds the rows.
     template <typename F> bool read(int first, int count, F&& f) const
     {
         std::unique_lock<std::mutex> lock;
         if (table_ && !lockedStillThere(lock))
             return false;
         for (int r = first; r < first + count; ++r)
-            f(store_.row(r), store_.rowState(r));
+            f(store_, r);
         return true;
     }
 

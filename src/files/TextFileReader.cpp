@@ -1,8 +1,13 @@
 #include "files/TextFileReader.h"
 
+#include "files/ByteInterner.h"
+#include "files/CodePage.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
+#include "files/StampReader.h"
 #include "files/TextTokenizer.h"
+
+#include "recording/TimeStampFormat.h"
 
 #include <QIODevice>
 
@@ -34,6 +39,58 @@ std::optional<qint32> recordNumber(const TextToken& token)
         return std::nullopt;
     return static_cast<qint32>(value);
 }
+
+// Tokens become pool ids of the staged store: through the byte cache when
+// their bytes stand for their text as they are, decoded otherwise.
+class TokenTexts {
+public:
+    explicit TokenTexts(ReadingStore& rows) : rows_(rows) {}
+
+    // Channel, unit and judgement mostly repeat the line before.
+    quint32 id(int column, const TextToken& token)
+    {
+        if (column == static_cast<int>(ReadingField::AValue))
+            return id(token);
+        Recent& recent = recent_[column];
+        if (recent.id != ByteInterner::kMissing && recent.bytes == token.raw && !token.quoted)
+            return recent.id;
+        const quint32 found = id(token);
+        if (!token.quoted && token.raw.size() <= 64) {
+            recent.bytes = QByteArray(token.raw.data(), token.raw.size());
+            recent.id = found;
+        }
+        return found;
+    }
+
+    quint32 id(const TextToken& token)
+    {
+        if (token.quoted && token.raw.contains('"'))
+            return rows_.internText(token.text());
+        const quint64 hash = ByteInterner::hashOf(token.raw);
+        quint32 id = cache_.find(token.raw, hash);
+        if (id == ByteInterner::kMissing) {
+            id = rows_.internText(token.text());
+            cache_.insert(token.raw, hash, id);
+        }
+        return id;
+    }
+    quint32 empty()
+    {
+        if (empty_ == ByteInterner::kMissing)
+            empty_ = rows_.internText(QString());
+        return empty_;
+    }
+
+private:
+    struct Recent {
+        QByteArray bytes;
+        quint32 id = ByteInterner::kMissing;
+    };
+    ReadingStore& rows_;
+    ByteInterner cache_;
+    Recent recent_[kReadingFieldCount];
+    quint32 empty_ = ByteInterner::kMissing;
+};
 
 class LineReader {
 public:
@@ -116,29 +173,42 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
         return LoadOutcome::failure(QStringLiteral("no header line"));
     }
     TextToken tokens[kReadingFieldCount];
+    ReadingStore& rows = out.staged.rows;
+    TokenTexts texts(rows);
+    StampReader stamps;
     qint64 lineNo = 1;
     while (lines.next(line)) {
         ++lineNo;
         int count = 0;
         const Tokenized result = tokenizeLine(line, tokens, kReadingFieldCount, count);
         if (result != Tokenized::Ok)
-            return LoadOutcome::failure(
-                QStringLiteral("line %1: %2")
-                    .arg(lineNo)
-                    .arg(result == Tokenized::TooMany ? QStringLiteral("more than six tokens")
-                                                      : QStringLiteral("unclosed quote")));
+            return LoadOutcome::failure(QStringLiteral("line %1: %2")
+                                            .arg(lineNo)
+                                            .arg(result == Tokenized::TooMany
+                                                     ? QStringLiteral("more than six tokens")
+                                                     : QStringLiteral("unclosed quote")));
         if (count == 0)
             continue;
-        ReadingRow row;
-        row.no = recordNumber(tokens[0]);
-        if (!row.no)
+        ReadingStore::RowCodes c;
+        const auto no = recordNumber(tokens[0]);
+        if (!no)
             return LoadOutcome::failure(QStringLiteral("line %1: no record number").arg(lineNo));
-        QString* texts[] = {&row.time, &row.channel, &row.value, &row.unit, &row.judge};
-        for (int t = 1; t < count; ++t)
-            *texts[t - 1] = tokens[t].text();
-        if (out.staged.rows.rowCount() == std::numeric_limits<int>::max())
+        c.no = *no;
+        c.rowState = kRowStateAdded;
+        if (count < 2 || (tokens[1].quoted && tokens[1].raw.contains('"')) ||
+            !stamps.read(tokens[1].raw, c))
+            c.time = count < 2 ? texts.empty() : texts.id(tokens[1]);
+        quint32* ids[] = {&c.channel, &c.value, &c.unit, &c.judge};
+        for (int t = 2; t < kReadingFieldCount; ++t)
+            *ids[t - 2] = t < count ? texts.id(t, tokens[t]) : texts.empty();
+        if (rows.rowCount() == std::numeric_limits<int>::max())
             return LoadOutcome::failure(QStringLiteral("too many rows"));
-        out.staged.rows.appendRow(row);
+        rows.appendCodes(c);
+    }
+    {
+        ChangeList added;
+        added.appendAddedRun(1, rows.rowCount());
+        rows.setChanges(std::move(added));
     }
     if (auto failure = readFailure())
         return std::move(*failure);

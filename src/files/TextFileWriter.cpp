@@ -1,6 +1,7 @@
 #include "files/TextFileWriter.h"
 
 #include "files/CodePage.h"
+#include "files/EncodedTexts.h"
 #include "files/OutputBatch.h"
 #include "files/RowSource.h"
 
@@ -8,10 +9,10 @@
 
 namespace {
 
-void appendField(QByteArray& out, const QString& text)
+// A field's bytes: trimmed of codes 0-32, "NULL" when nothing remains.
+void encodeField(QByteArray& out, QStringView text)
 {
-    out.append('\t');
-    const char16_t* u = reinterpret_cast<const char16_t*>(text.utf16());
+    const char16_t* u = text.utf16();
     qsizetype first = 0, last = text.size();
     while (first < last && u[first] <= 32)
         ++first;
@@ -20,7 +21,22 @@ void appendField(QByteArray& out, const QString& text)
     if (first == last)
         out.append("NULL", 4);
     else
-        codepage::appendEncoded(out, QStringView(text).sliced(first, last - first));
+        codepage::appendEncoded(out, text.sliced(first, last - first));
+}
+
+void appendNumber(ByteBuffer& out, qint32 n)
+{
+    char digits[12];
+    int k = 0;
+    quint32 magnitude = n < 0 ? 0u - static_cast<quint32>(n) : static_cast<quint32>(n);
+    do {
+        digits[k++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (n < 0)
+        digits[k++] = '-';
+    std::reverse(digits, digits + k);
+    out.append(digits, k);
 }
 
 } // namespace
@@ -29,18 +45,25 @@ bool writeTextFile(const RowSource& rows, QIODevice& out, FileProgress* progress
 {
     OutputBatch batch(out, progress);
     batch.setTotal(rows.rowCount());
-    batch.bytes.append("No\tTime\tT1/T2\tValue\tUnit\tJudge\r\n");
+    batch.bytes.appendLiteral("No\tTime\tT1/T2\tValue\tUnit\tJudge\r\n");
+    EncodedTexts texts(&encodeField);
+    StampBytes stamps(&codepage::appendEncoded);
+    ByteBuffer& b = batch.bytes;
     for (int first = 0; first < rows.rowCount(); first += OutputBatch::kRowsPerRead) {
         const int count = std::min(OutputBatch::kRowsPerRead, rows.rowCount() - first);
-        const bool present = rows.read(first, count, [&batch](const ReadingRow& row, qint32) {
-            QByteArray& b = batch.bytes;
-            if (row.no)
-                b.append(QByteArray::number(*row.no));
-            appendField(b, row.time);
-            appendField(b, row.channel);
-            appendField(b, row.value);
-            appendField(b, row.unit);
-            appendField(b, row.judge);
+        const bool present = rows.read(first, count, [&](const ReadingStore& store, int r) {
+            const ReadingStore::RowCodes c = store.codes(r);
+            if (c.hasNo)
+                appendNumber(b, c.no);
+            b.append('\t');
+            if (c.timeIsText)
+                texts.append(b, store, c.time);
+            else
+                stamps.append(b, c);
+            for (const quint32 id : {c.channel, c.value, c.unit, c.judge}) {
+                b.append('\t');
+                texts.append(b, store, id);
+            }
             b.append("\r\n", 2);
         });
         if (!present || !batch.flushIfFull() || !batch.rowsDone(first + count))

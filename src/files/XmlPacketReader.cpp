@@ -1,12 +1,19 @@
 #include "files/XmlPacketReader.h"
 
+#include "files/ByteInterner.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
+#include "files/StampReader.h"
 #include "files/XmlReferences.h"
+#include "files/XmlTagReader.h"
+
+#include "recording/TimeStampFormat.h"
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -18,26 +25,17 @@ constexpr qint64 kMaxNumber = std::numeric_limits<qint32>::max();
 // Why a read stopped; BadUtf8 makes a declared-UTF-8 file be read again.
 enum class Stop { None, Malformed, BadUtf8, Input };
 
-struct Attribute {
-    QByteArrayView name;
-    QByteArrayView value; // raw, between the quotes
-};
-
-struct Tag {
-    enum Kind { Open, Close, Empty, Declaration } kind = Open;
-    QByteArrayView name;
-    std::vector<Attribute> attributes;
-};
+using Tag = XmlTag;
+using Attribute = XmlAttribute;
 
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return XmlTagReader::isBlank(c);
 }
 
 bool isNameChar(char c)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '_' || c == '-' || c == '.' || c == ':';
+    return XmlTagReader::isNameChar(c);
 }
 
 std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint64 max)
@@ -69,7 +67,7 @@ class PacketParser {
 public:
     // bytesOnly: a declared UTF-8 is not honoured (the file proved not to be).
     PacketParser(QIODevice& in, FileProgress* progress, bool bytesOnly)
-        : input_(in, progress), bytesOnly_(bytesOnly)
+        : input_(in, progress), tags_(input_), bytesOnly_(bytesOnly)
     {
     }
 
@@ -89,6 +87,15 @@ private:
         why_ = QStringLiteral("read stopped");
         return Stop::Input;
     }
+    Stop stop(XmlTagReader::Result result)
+    {
+        switch (result) {
+        case XmlTagReader::Result::Ok: return Stop::None;
+        case XmlTagReader::Result::Input: return inputStop();
+        case XmlTagReader::Result::Malformed: break;
+        }
+        return fail(tags_.why());
+    }
     bool ensure(qsizetype n)
     {
         while (input_.size() < n)
@@ -101,125 +108,39 @@ private:
     Stop expect(Tag::Kind kind, const char* name, Tag& tag);
     Stop decode(QByteArrayView raw, QString& out);
     Stop readFields(Tag& tag);
-    Stop readChangeLog(ChangeList& changes);
     Stop readParams(ChangeList& changes);
     Stop readRow(const Tag& tag, ReadingStore& rows);
+    std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
+    Stop textId(QByteArrayView raw, ReadingStore& rows, quint32& id);
+    Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
 
     InputBuffer input_;
+    XmlTagReader tags_;
     bool bytesOnly_;
     bool utf8_ = false;
     QString why_;
     // attrname of each packet field, and the table field it fills (-1: none).
     std::vector<std::pair<QByteArray, int>> fields_;
     QString scratch_;
+    ByteInterner texts_; // raw attribute bytes -> pool id
+    quint32 emptyId_ = ByteInterner::kMissing;
+    std::array<size_t, 8> fieldGuess_{};
+    StampReader stamps_;
+    struct Recent {
+        QByteArray bytes;
+        quint32 id = ByteInterner::kMissing;
+    };
+    Recent recent_[kReadingFieldCount];
 };
 
 Stop PacketParser::skipBlanks()
 {
-    while (true) {
-        qsizetype i = 0;
-        while (i < input_.size() && isBlank(input_.data()[i]))
-            ++i;
-        input_.consume(i);
-        if (input_.size() > 0)
-            return Stop::None;
-        if (!input_.more())
-            return input_.atEnd() ? Stop::None : inputStop();
-    }
+    return stop(tags_.skipBlanks());
 }
 
-// A tag from '<' to '>' (a '>' inside quotes does not end it), parsed in place.
 Stop PacketParser::nextTag(Tag& tag)
 {
-    if (Stop s = skipBlanks(); s != Stop::None)
-        return s;
-    if (input_.size() == 0)
-        return fail(QStringLiteral("packet ends early"));
-    if (input_.data()[0] != '<')
-        return fail(QStringLiteral("text outside an element"));
-    qsizetype i = 1;
-    char quote = 0;
-    while (true) {
-        const char* p = input_.data();
-        const qsizetype n = input_.size();
-        for (; i < n; ++i) {
-            const char c = p[i];
-            if (quote) {
-                if (c == quote)
-                    quote = 0;
-            } else if (c == '"' || c == '\'') {
-                quote = c;
-            } else if (c == '>') {
-                break;
-            }
-        }
-        if (i < n)
-            break;
-        if (!input_.more())
-            return input_.atEnd() || input_.tooLong() ? fail(QStringLiteral("unfinished element"))
-                                                      : inputStop();
-    }
-    // The tag is parsed in place: its bytes stay where they are until the
-    // buffer is next refilled, which only the next tag's read does.
-    QByteArrayView body(input_.data() + 1, i - 1);
-    input_.consume(i + 1);
-    tag.attributes.clear();
-    if (body.startsWith('?')) {
-        if (!body.endsWith('?'))
-            return fail(QStringLiteral("bad declaration"));
-        tag.kind = Tag::Declaration;
-        body = body.sliced(1, body.size() - 2);
-    } else if (body.startsWith('/')) {
-        tag.kind = Tag::Close;
-        body = body.sliced(1);
-    } else if (body.endsWith('/')) {
-        tag.kind = Tag::Empty;
-        body.chop(1);
-    } else {
-        tag.kind = Tag::Open;
-    }
-    qsizetype k = 0;
-    while (k < body.size() && isNameChar(body[k]))
-        ++k;
-    if (k == 0)
-        return fail(QStringLiteral("element without a name"));
-    tag.name = body.first(k);
-    while (true) {
-        const qsizetype before = k;
-        while (k < body.size() && isBlank(body[k]))
-            ++k;
-        if (k == body.size())
-            break;
-        if (k == before || tag.kind == Tag::Close)
-            return fail(QStringLiteral("bad attribute list"));
-        const qsizetype nameStart = k;
-        while (k < body.size() && isNameChar(body[k]))
-            ++k;
-        Attribute a;
-        a.name = body.sliced(nameStart, k - nameStart);
-        while (k < body.size() && isBlank(body[k]))
-            ++k;
-        if (a.name.isEmpty() || k == body.size() || body[k] != '=')
-            return fail(QStringLiteral("bad attribute"));
-        ++k;
-        while (k < body.size() && isBlank(body[k]))
-            ++k;
-        if (k == body.size() || (body[k] != '"' && body[k] != '\''))
-            return fail(QStringLiteral("attribute without quotes"));
-        const char q = body[k++];
-        const qsizetype end = body.indexOf(q, k);
-        if (end < 0)
-            return fail(QStringLiteral("attribute without its closing quote"));
-        a.value = body.sliced(k, end - k);
-        if (a.value.contains('<'))
-            return fail(QStringLiteral("'<' in an attribute"));
-        k = end + 1;
-        for (const Attribute& seen : tag.attributes)
-            if (seen.name == a.name)
-                return fail(QStringLiteral("attribute given twice"));
-        tag.attributes.push_back(a);
-    }
-    return Stop::None;
+    return stop(tags_.next(tag));
 }
 
 Stop PacketParser::expect(Tag::Kind kind, const char* name, Tag& tag)
@@ -400,43 +321,114 @@ Stop PacketParser::readParams(ChangeList& changes)
     }
 }
 
+// A number straight from its bytes when it holds no reference.
+std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, qint64 min,
+                                           Stop& stop)
+{
+    stop = Stop::None;
+    if (!raw.contains('&')) {
+        QString& text = scratch_;
+        text.resize(raw.size());
+        for (qsizetype i = 0; i < raw.size(); ++i)
+            text[i] = QChar(char16_t(static_cast<unsigned char>(raw[i])));
+        return decimal(text, allowSign, min, kMaxNumber);
+    }
+    if ((stop = decode(raw, scratch_)) != Stop::None)
+        return std::nullopt;
+    return decimal(scratch_, allowSign, min, kMaxNumber);
+}
+
+Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
+{
+    // Channel, unit and judgement mostly repeat the row before.
+    if (column == static_cast<int>(ReadingField::AValue))
+        return textId(raw, rows, id);
+    Recent& recent = recent_[column];
+    if (recent.id != ByteInterner::kMissing && QByteArrayView(recent.bytes) == raw) {
+        id = recent.id;
+        return Stop::None;
+    }
+    if (Stop s = textId(raw, rows, id); s != Stop::None)
+        return s;
+    if (raw.size() <= 64) {
+        recent.bytes = QByteArray(raw.data(), raw.size());
+        recent.id = id;
+    }
+    return Stop::None;
+}
+
+Stop PacketParser::textId(QByteArrayView raw, ReadingStore& rows, quint32& id)
+{
+    const quint64 hash = ByteInterner::hashOf(raw);
+    id = texts_.find(raw, hash);
+    if (id != ByteInterner::kMissing)
+        return Stop::None;
+    QString text;
+    if (Stop s = decode(raw, text); s != Stop::None)
+        return s;
+    id = rows.internText(text);
+    texts_.insert(raw, hash, id);
+    return Stop::None;
+}
+
 Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
 {
-    ReadingRow row;
-    qint32 rowState = 0;
-    QString* texts[kReadingFieldCount] = {nullptr,    &row.time, &row.channel,
-                                          &row.value, &row.unit, &row.judge};
-    for (const Attribute& a : tag.attributes) {
+    if (emptyId_ == ByteInterner::kMissing)
+        emptyId_ = rows.internText(QString());
+    ReadingStore::RowCodes c;
+    c.hasNo = false;
+    c.time = c.channel = c.value = c.unit = c.judge = emptyId_;
+    quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
+    for (size_t k = 0; k < tag.attributes.size(); ++k) {
+        const Attribute& a = tag.attributes[k];
         if (a.name == "RowState") {
-            if (Stop s = decode(a.value, scratch_); s != Stop::None)
-                return s;
-            const auto state = decimal(scratch_, false, 0, kMaxNumber);
+            Stop stop;
+            const auto state = number(a.value, false, 0, stop);
+            if (stop != Stop::None)
+                return stop;
             if (!state)
                 return fail(QStringLiteral("bad RowState"));
-            rowState = static_cast<qint32>(*state);
+            c.rowState = static_cast<qint32>(*state);
             continue;
         }
+        // Rows list their fields in the same order: try the field that
+        // came at this place last time first.
         int column = -1;
-        for (const auto& field : fields_)
-            if (QByteArrayView(field.first) == a.name) {
-                column = field.second;
-                break;
-            }
+        size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
+        if (guess < fields_.size() && QByteArrayView(fields_[guess].first) == a.name) {
+            column = fields_[guess].second;
+        } else {
+            for (size_t f = 0; f < fields_.size(); ++f)
+                if (QByteArrayView(fields_[f].first) == a.name) {
+                    column = fields_[f].second;
+                    guess = f;
+                    break;
+                }
+        }
         if (column == static_cast<int>(ReadingField::ANo)) {
-            if (Stop s = decode(a.value, scratch_); s != Stop::None)
-                return s;
-            const auto no = decimal(scratch_, true, std::numeric_limits<qint32>::min(), kMaxNumber);
+            Stop stop;
+            const auto no = number(a.value, true, std::numeric_limits<qint32>::min(), stop);
+            if (stop != Stop::None)
+                return stop;
             if (!no)
                 return fail(QStringLiteral("bad ANo"));
-            row.no = static_cast<qint32>(*no);
-        } else if (Stop s = decode(a.value, column > 0 ? *texts[column] : scratch_);
-                   s != Stop::None) {
-            return s;
+            c.no = static_cast<qint32>(*no);
+            c.hasNo = true;
+        } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
+                   !a.value.contains('&') && stamps_.read(a.value, c)) {
+            continue;
+        } else if (column > 0) {
+            if (Stop s = textId(column, a.value, rows, *ids[column]); s != Stop::None)
+                return s;
+            if (column == static_cast<int>(ReadingField::ATime))
+                c.timeIsText = true;
+        } else if (Stop s = decode(a.value, scratch_); s != Stop::None) {
+            return s; // an attribute the table has no field for: checked, then dropped
         }
     }
     if (rows.rowCount() == std::numeric_limits<int>::max())
         return fail(QStringLiteral("too many rows"));
-    rows.appendStoredRow(row, rowState);
+    rows.appendCodes(c);
     return Stop::None;
 }
 

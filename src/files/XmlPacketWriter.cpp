@@ -1,5 +1,6 @@
 #include "files/XmlPacketWriter.h"
 
+#include "files/EncodedTexts.h"
 #include "files/OutputBatch.h"
 #include "files/RowSource.h"
 #include "files/XmlReferences.h"
@@ -18,13 +19,24 @@ const char kHead[] =
     "<FIELD attrname=\"AJudge\" fieldtype=\"string.uni\" WIDTH=\"40\"/>"
     "</FIELDS>";
 
-void appendText(QByteArray& out, const char* attribute, const QString& text)
+void appendNumber(ByteBuffer& out, qint64 n)
 {
-    if (text.isEmpty())
-        return;
-    out.append(attribute);
+    char digits[24];
+    int k = 0;
+    quint64 magnitude = n < 0 ? 0u - static_cast<quint64>(n) : static_cast<quint64>(n);
+    do {
+        digits[k++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (n < 0)
+        digits[k++] = '-';
+    std::reverse(digits, digits + k);
+    out.append(digits, k);
+}
+
+void escape(QByteArray& out, QStringView text)
+{
     xmlref::appendEscaped(out, text);
-    out.append('"');
 }
 
 } // namespace
@@ -33,12 +45,14 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
 {
     OutputBatch batch(out, progress);
     batch.setTotal(rows.rowCount());
-    QByteArray& b = batch.bytes;
-    b.append(kHead);
+    ByteBuffer& b = batch.bytes;
+    EncodedTexts texts(&escape);
+    StampBytes stamps(&escape);
+    b.appendLiteral(kHead);
     if (rows.changes().isEmpty()) {
-        b.append("<PARAMS/>");
+        b.appendLiteral("<PARAMS/>");
     } else {
-        b.append("<PARAMS CHANGE_LOG=\"");
+        b.appendLiteral("<PARAMS CHANGE_LOG=\"");
         bool first = true;
         bool ok = true;
         rows.changes().forEach([&](const ChangeList::Triple& t) {
@@ -48,39 +62,55 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
                 if (!first)
                     b.append(' ');
                 first = false;
-                b.append(QByteArray::number(n));
+                appendNumber(b, n);
             }
             ok = batch.flushIfFull();
         });
         if (!ok)
             return false;
-        b.append("\"/>");
+        b.appendLiteral("\"/>");
     }
-    b.append("</METADATA><ROWDATA>");
+    b.appendLiteral("</METADATA><ROWDATA>");
     for (int first = 0; first < rows.rowCount(); first += OutputBatch::kRowsPerRead) {
         const int count = std::min(OutputBatch::kRowsPerRead, rows.rowCount() - first);
-        const bool present = rows.read(first, count, [&b](const ReadingRow& row, qint32 state) {
+        const bool present = rows.read(first, count, [&](const ReadingStore& store, int r) {
+            const ReadingStore::RowCodes c = store.codes(r);
             b.append("<ROW", 4);
-            if (state != 0) {
-                b.append(" RowState=\"");
-                b.append(QByteArray::number(state));
+            if (c.rowState != 0) {
+                b.append(" RowState=\"", 11);
+                appendNumber(b, c.rowState);
                 b.append('"');
             }
-            if (row.no) {
-                b.append(" ANo=\"");
-                b.append(QByteArray::number(*row.no));
+            if (c.hasNo) {
+                b.append(" ANo=\"", 6);
+                appendNumber(b, c.no);
                 b.append('"');
             }
-            appendText(b, " ATime=\"", row.time);
-            appendText(b, " AT1T2=\"", row.channel);
-            appendText(b, " AValue=\"", row.value);
-            appendText(b, " AUnit=\"", row.unit);
-            appendText(b, " AJudge=\"", row.judge);
+            if (!c.timeIsText) {
+                b.append(" ATime=\"", 8);
+                stamps.append(b, c);
+                b.append('"');
+            } else if (!store.pooledText(c.time).isEmpty()) {
+                b.append(" ATime=\"", 8);
+                texts.append(b, store, c.time);
+                b.append('"');
+            }
+            static const char* const kNames[] = {" AT1T2=\"", " AValue=\"", " AUnit=\"",
+                                                 " AJudge=\""};
+            static const qsizetype kNameSizes[] = {8, 9, 8, 9};
+            const quint32 ids[] = {c.channel, c.value, c.unit, c.judge};
+            for (int f = 0; f < 4; ++f) {
+                if (store.pooledText(ids[f]).isEmpty())
+                    continue;
+                b.append(kNames[f], kNameSizes[f]);
+                texts.append(b, store, ids[f]);
+                b.append('"');
+            }
             b.append("/>", 2);
         });
         if (!present || !batch.flushIfFull() || !batch.rowsDone(first + count))
             return false;
     }
-    b.append("</ROWDATA></DATAPACKET>");
+    b.appendLiteral("</ROWDATA></DATAPACKET>");
     return batch.flush();
 }

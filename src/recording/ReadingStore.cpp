@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QHashFunctions>
 
+#include <limits>
+
 bool ReadingStore::Kind::operator==(const Kind& o) const
 {
     return channel == o.channel && unit == o.unit && judge == o.judge && rowState == o.rowState &&
@@ -169,6 +171,52 @@ void ReadingStore::appendStoredRow(const ReadingRow& row, qint32 rowState)
     append(row, rowState);
 }
 
+ReadingStore::RowCodes ReadingStore::codes(int r) const
+{
+    const PackedRow& p = packed(r);
+    const Kind& kind = kinds_[p.kind];
+    RowCodes c;
+    c.no = p.no;
+    c.hasNo = kind.hasNo;
+    c.timeIsText = kind.timeForm == kTimeAsText;
+    c.time = p.time;
+    if (!c.timeIsText) {
+        c.dateSeparator = timeForms_[kind.timeForm].dateSeparator;
+        c.timeSeparator = timeForms_[kind.timeForm].timeSeparator;
+    }
+    c.channel = kind.channel;
+    c.value = p.value;
+    c.unit = kind.unit;
+    c.judge = kind.judge;
+    c.rowState = kind.rowState;
+    return c;
+}
+
+void ReadingStore::appendCodes(const RowCodes& c)
+{
+    Kind kind;
+    kind.channel = c.channel;
+    kind.unit = c.unit;
+    kind.judge = c.judge;
+    kind.rowState = c.rowState;
+    kind.hasNo = c.hasNo;
+    kind.timeForm = c.timeIsText ? kTimeAsText : timeFormId(c.dateSeparator, c.timeSeparator);
+    quint32 time = c.time;
+    if (kind.timeForm == kTimeAsText && !c.timeIsText) {
+        CompactTimeStamp stamp;
+        stamp.seconds = c.time;
+        stamp.dateSeparator = c.dateSeparator;
+        stamp.timeSeparator = c.timeSeparator;
+        time = texts_.intern(stamp.text());
+    }
+    if (!recentCodesValid_ || !(recentCodesKind_ == kind)) {
+        recentCodesKind_ = kind;
+        recentCodesKindId_ = kindId(kind);
+        recentCodesValid_ = true;
+    }
+    push({c.hasNo ? c.no : 0, time, c.value, recentCodesKindId_});
+}
+
 void ReadingStore::appendRowsOf(ReadingStore&& rows)
 {
     if (isEmpty()) {
@@ -179,10 +227,25 @@ void ReadingStore::appendRowsOf(ReadingStore&& rows)
         changes_.appendAddedRun(1, count);
         return;
     }
+    // Rows copied as codes; each text of the other pool is interned once.
+    const qint64 first = rowCount_ + 1;
+    std::vector<quint32> ids(rows.texts_.size(), std::numeric_limits<quint32>::max());
+    const auto remap = [&](quint32 id) {
+        if (ids[id] == std::numeric_limits<quint32>::max())
+            ids[id] = texts_.intern(rows.texts_.text(id));
+        return ids[id];
+    };
     for (int r = 0; r < rows.rowCount(); ++r) {
-        append(rows.row(r), rows.rowState(r));
-        changes_.appendAddedRow(rowCount_);
+        RowCodes c = rows.codes(r);
+        c.channel = remap(c.channel);
+        c.value = remap(c.value);
+        c.unit = remap(c.unit);
+        c.judge = remap(c.judge);
+        if (c.timeIsText)
+            c.time = remap(c.time);
+        appendCodes(c);
     }
+    changes_.appendAddedRun(first, rows.rowCount());
     rows.clear();
 }
 
@@ -196,4 +259,5 @@ void ReadingStore::clear()
     timeForms_.clear();
     changes_.clear();
     recentKind_ = RecentKind{};
+    recentCodesValid_ = false;
 }

@@ -49,6 +49,24 @@ public:
     // Removes every row and empties the change list.
     void clear();
 
+    // Rows as codes, for file readers and writers that handle millions of
+    // rows without a text per field: texts as ids of the store's pool, time
+    // stamps as compact seconds where they are canonical.
+    struct RowCodes {
+        qint32 no = 0;
+        bool hasNo = true;
+        bool timeIsText = true;
+        quint32 time = 0; // compact seconds, or a pool id when timeIsText
+        QChar dateSeparator, timeSeparator;
+        quint32 channel = 0, value = 0, unit = 0, judge = 0; // pool ids
+        qint32 rowState = 0;
+    };
+    RowCodes codes(int r) const;
+    const QString& pooledText(quint32 id) const { return texts_.text(id); }
+    quint32 internText(const QString& text) { return texts_.intern(text); }
+    // Appends a row given as codes (ids from internText); logs no change.
+    void appendCodes(const RowCodes& codes);
+
 private:
     struct PackedRow {
         qint32 no;
@@ -96,4 +114,8 @@ private:
         quint32 kind = 0;
     };
     RecentKind recentKind_;
+    // The kind of the last row appended as codes.
+    Kind recentCodesKind_;
+    quint32 recentCodesKindId_ = 0;
+    bool recentCodesValid_ = false;
 };

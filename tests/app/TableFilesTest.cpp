@@ -58,8 +58,7 @@ TEST_F(TableFilesTest, SaveDialogOffersTheThreeTypesAndAsksBeforeReplacing)
     window->Save1->trigger();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1);
     const FileDialogOptions& o = dialogs.fileDialogs.first();
-    EXPECT_EQ(o.typeLabels,
-              (QStringList{"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}));
+    EXPECT_EQ(o.typeLabels, (QStringList{"Excel File(*.xls)", "XML(*.xml)", "Txt File(*.txt)"}));
     EXPECT_EQ(o.typePatterns, (QStringList{"*.xls", "*.xml", "*.txt"}));
     EXPECT_EQ(o.defaultSuffix, "xls");
     EXPECT_TRUE(o.confirmOverwrite);
@@ -71,8 +70,7 @@ TEST_F(TableFilesTest, OpenDialogOffersItsTypesWithoutDefaultExtension)
     window->OpenDataFiles->click();
     ASSERT_EQ(dialogs.fileDialogs.size(), 1);
     const FileDialogOptions& o = dialogs.fileDialogs.first();
-    EXPECT_EQ(o.typeLabels,
-              (QStringList{"Excel File(*.xls)", "XML (*.xml)", "Txt File(*.txt)"}));
+    EXPECT_EQ(o.typeLabels, (QStringList{"Excel File(*.xls)", "XML (*.xml)", "Txt File(*.txt)"}));
     EXPECT_TRUE(o.defaultSuffix.isEmpty());
     EXPECT_EQ(window->cds1->rowCount(), 3);
 }

@@ -50,22 +50,23 @@ TEST_P(TextReaderTest, GivesTheRowsOfTheFile)
 
 INSTANTIATE_TEST_SUITE_P(
     Files, TextReaderTest,
-    ::testing::Values(
-        TextCase{"crlf.txt", {kRow1, kRow2}}, TextCase{"cr_only.txt", {kRow1, kRow2}},
-        TextCase{"lf_only.txt", {kRow1, kRow2}}, TextCase{"no_final_break.txt", {kRow1, kRow2}},
-        TextCase{"blank_lines.txt", {kRow1, kRow2}},
-        TextCase{"nul_inside.txt", {kRow1, {2, "A", "", "", "", ""}}},
-        TextCase{"header_only.txt", {}},
-        TextCase{"quoted.txt", {{1, "2024/05/06 09:03:07", "T1", " 23.5", "a\"b", "x\ty"}}},
-        TextCase{"few_tokens.txt", {{5, "only", "", "", "", ""}}},
-        TextCase{"null_text.txt", {{1, "t", "T1", "2", "K", "NULL"}}},
-        TextCase{"code_page.txt",
-                 {{1, QString::fromUtf8("\u00b0C"), QString::fromUtf8("\u20ac"),
-                   QString(QChar(0x81)), "", ""}}},
-        TextCase{"../three.txt",
-                 {{1, "2024/05/06_09:03:07", "T1", "23.5", "#-K", "Pass"},
-                  {2, "2024/05/06_09:03:08", "T1", "23.6", "#-K", "Fail"},
-                  {3, "2024/05/06_09:03:09", "T2", "-10.2", "#-K", "Pass"}}}));
+    ::testing::Values(TextCase{"crlf.txt", {kRow1, kRow2}}, TextCase{"cr_only.txt", {kRow1, kRow2}},
+                      TextCase{"lf_only.txt", {kRow1, kRow2}},
+                      TextCase{"no_final_break.txt", {kRow1, kRow2}},
+                      TextCase{"blank_lines.txt", {kRow1, kRow2}},
+                      TextCase{"nul_inside.txt", {kRow1, {2, "A", "", "", "", ""}}},
+                      TextCase{"header_only.txt", {}},
+                      TextCase{"quoted.txt",
+                               {{1, "2024/05/06 09:03:07", "T1", " 23.5", "a\"b", "x\ty"}}},
+                      TextCase{"few_tokens.txt", {{5, "only", "", "", "", ""}}},
+                      TextCase{"null_text.txt", {{1, "t", "T1", "2", "K", "NULL"}}},
+                      TextCase{"code_page.txt",
+                               {{1, QString::fromUtf8("\u00b0C"), QString::fromUtf8("\u20ac"),
+                                 QString(QChar(0x81)), "", ""}}},
+                      TextCase{"../three.txt",
+                               {{1, "2024/05/06_09:03:07", "T1", "23.5", "#-K", "Pass"},
+                                {2, "2024/05/06_09:03:08", "T1", "23.6", "#-K", "Fail"},
+                                {3, "2024/05/06_09:03:09", "T2", "-10.2", "#-K", "Pass"}}}));
 
 TEST(TextReader, TakesAPacketUnderATextNameAsOneHeaderLine)
 {
@@ -102,11 +103,13 @@ INSTANTIATE_TEST_SUITE_P(
     Files, XmlReaderTest,
     ::testing::Values(
         XmlCase{"bom.xml", {{1, "", "", kEAcute, "", ""}}, {0}},
-        XmlCase{"utf8_valid.xml", {{1, "", "", kEAcute + QString::fromUtf8("\u20ac"), "", ""}}, {0}},
+        XmlCase{
+            "utf8_valid.xml", {{1, "", "", kEAcute + QString::fromUtf8("\u20ac"), "", ""}}, {0}},
         // Declared UTF-8 but not: every byte is its own character.
-        XmlCase{"utf8_invalid.xml",
-                {{1, "", "", QString::fromLatin1("\xc3\xa9"), "", ""}, {2, "", "", kEAcute, "", ""}},
-                {0, 0}},
+        XmlCase{
+            "utf8_invalid.xml",
+            {{1, "", "", QString::fromLatin1("\xc3\xa9"), "", ""}, {2, "", "", kEAcute, "", ""}},
+            {0, 0}},
         XmlCase{"bytes.xml", {{1, "", "", QString::fromLatin1("\xe9\xc3\xa9"), "", ""}}, {0}},
         XmlCase{"no_declaration.xml", {{1, "", "", "", "", ""}}, {0}},
         XmlCase{"row_without_attributes.xml",
@@ -129,14 +132,15 @@ TEST_P(DamagedFileTest, FailsAndLeavesTheTableAsItWas)
     EXPECT_FALSE(out.error.isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Files, DamagedFileTest,
-    ::testing::Values("text/empty.txt", "text/unclosed_quote.txt", "text/seven_tokens.txt",
-                      "text/not_a_number.txt", "text/number_too_big.txt", "xml/truncated.xml",
-                      "xml/missing_field.xml", "xml/mistyped_field.xml",
-                      "xml/change_log_not_triples.xml", "xml/change_log_overflow.xml",
-                      "xml/bad_reference.xml", "xml/ano_not_integer.xml", "no-such-file.xml",
-                      "text/crlf.txt/not-a-folder.txt", "../data"));
+INSTANTIATE_TEST_SUITE_P(Files, DamagedFileTest,
+                         ::testing::Values("text/empty.txt", "text/unclosed_quote.txt",
+                                           "text/seven_tokens.txt", "text/not_a_number.txt",
+                                           "text/number_too_big.txt", "xml/truncated.xml",
+                                           "xml/missing_field.xml", "xml/mistyped_field.xml",
+                                           "xml/change_log_not_triples.xml",
+                                           "xml/change_log_overflow.xml", "xml/bad_reference.xml",
+                                           "xml/ano_not_integer.xml", "no-such-file.xml",
+                                           "text/crlf.txt/not-a-folder.txt", "../data"));
 
 TEST(TableFileRoundTrip, WhatIsWrittenReadsBackExactly)
 {
@@ -168,7 +172,8 @@ TEST_F(ApplyTest, ATextFileAppendsItsRowsAndLogsThem)
 {
     applyStaged(table, load("three.txt").staged);
     ASSERT_EQ(table.rowCount(), 5);
-    EXPECT_EQ(table.rows().row(2), ReadingRow({1, "2024/05/06_09:03:07", "T1", "23.5", "#-K", "Pass"}));
+    EXPECT_EQ(table.rows().row(2),
+              ReadingRow({1, "2024/05/06_09:03:07", "T1", "23.5", "#-K", "Pass"}));
     EXPECT_EQ(table.currentRow(), 4);
     EXPECT_EQ(table.changes().numbers(),
               (std::vector<qint64>{1, 0, 4, 2, 0, 4, 3, 0, 4, 4, 0, 4, 5, 0, 4}));
