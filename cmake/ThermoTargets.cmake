@@ -3,12 +3,23 @@
 if(THERMO_SANITIZE AND THERMO_TSAN)
   message(FATAL_ERROR "THERMO_SANITIZE and THERMO_TSAN cannot be combined")
 endif()
+if(THERMO_FUZZ AND (THERMO_SANITIZE OR THERMO_TSAN))
+  message(FATAL_ERROR "THERMO_FUZZ brings its own sanitizers; do not combine it with THERMO_SANITIZE or THERMO_TSAN")
+endif()
+if(THERMO_FUZZ AND NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  message(FATAL_ERROR "THERMO_FUZZ needs clang (configure with -DCMAKE_CXX_COMPILER=clang++)")
+endif()
 
 set(THERMO_SANITIZER_FLAGS "")
 if(THERMO_SANITIZE)
   set(THERMO_SANITIZER_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
 elseif(THERMO_TSAN)
   set(THERMO_SANITIZER_FLAGS -fsanitize=thread -fno-omit-frame-pointer)
+elseif(THERMO_FUZZ)
+  # Libraries get the fuzzer's coverage hooks but not its main(); only the
+  # harnesses in fuzz/ link the fuzzer itself.
+  set(THERMO_SANITIZER_FLAGS -fsanitize=fuzzer-no-link,address,undefined
+      -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
 endif()
 
 # Our own targets: warnings are errors.

@@ -56,10 +56,20 @@ public:
     static constexpr qsizetype kFlushAt = 256 * 1024;
 
     bool flushIfFull() { return bytes.size() < kFlushAt || flush(); }
+    // A file may take only part of the bytes (at its size limit or on a
+    // full disk) without reporting an error; the rest is offered again, so
+    // that the refusal which follows carries the system's reason.
     bool flush()
     {
-        if (!bytes.isEmpty() && out_.write(bytes.data(), bytes.size()) != bytes.size())
-            return false;
+        const char* data = bytes.data();
+        qint64 left = bytes.size();
+        while (left > 0) {
+            const qint64 written = out_.write(data, left);
+            if (written <= 0)
+                return false;
+            data += written;
+            left -= written;
+        }
         bytes.clear();
         return true;
     }

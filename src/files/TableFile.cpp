@@ -58,6 +58,14 @@ SaveOutcome saveTableFile(const QString& fileName, const RowSource& rows, FilePr
         file.cancelWriting();
         return out;
     }
+    // The last bytes may still wait in the file's buffer, and commit() does
+    // not report a buffer that cannot reach the disk: flushed and checked
+    // here, or a full disk would give a short file and a success.
+    if (!file.flush()) {
+        out.error = QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString());
+        file.cancelWriting();
+        return out;
+    }
     if (!file.commit()) {
         out.error = QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString());
         return out;

@@ -6,6 +6,8 @@
 
 #include <QSignalSpy>
 
+#include <limits>
+
 namespace {
 
 ReadingRow makeRow(std::optional<qint32> no, const QString& time, const QString& value,
@@ -131,6 +133,28 @@ TEST(ChangeList, RunsOfAddedRowsAndOtherTriplesKeepTheirOrder)
     EXPECT_EQ(seen[1000], (ChangeList::Triple{7, 0, 4}));
     EXPECT_EQ(seen[1001], (ChangeList::Triple{1002, 0, 4}));
     EXPECT_EQ(seen[1002], (ChangeList::Triple{1003, 2, 4}));
+}
+
+// A packet's change list may hold any 64-bit numbers; positions at the ends
+// of the range neither overflow nor merge into runs they do not continue.
+TEST(ChangeList, PositionsAtTheEndsOfTheRangeComeBackAsGiven)
+{
+    constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+    constexpr qint64 kMin = std::numeric_limits<qint64>::min();
+    const std::vector<std::vector<qint64>> cases = {
+        {kMax, 0, 4, kMax, 0, 4},
+        {kMin, 0, 4, kMax, 0, 4},
+        {kMax - 1, 0, 4, kMax, 0, 4},
+        {kMax, 0, 4, kMin, 0, 4},
+        {-1, 0, 4, 0, 0, 4, 1, 0, 4},
+    };
+    for (const std::vector<qint64>& numbers : cases) {
+        ChangeList list;
+        for (size_t i = 0; i < numbers.size(); i += 3)
+            list.append({numbers[i], numbers[i + 1], numbers[i + 2]});
+        EXPECT_EQ(list.numbers(), numbers);
+        EXPECT_EQ(list.tripleCount(), qint64(numbers.size() / 3));
+    }
 }
 
 TEST(ReadingFields, NamesInTableOrderMatchedWithoutCase)

@@ -1,9 +1,10 @@
 #include "usb/platform/linux/SysfsHidInfo.h"
 
+#include "usb/platform/linux/SysfsText.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
 
 namespace hid::hidraw {
 
@@ -25,54 +26,12 @@ std::optional<QByteArray> readAttribute(const QString& dir, const char* name)
     return bytes;
 }
 
-// Device strings keep a leading U+FEFF as a character: QString::fromUtf8
-// would skip it as a byte-order mark.
-QString decodeUtf8(const QByteArray& bytes)
-{
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
-                                                     QStringDecoder::Flag::ConvertInitialBom);
-    return decoder(bytes);
-}
-
-// Text attributes end with one line feed added by the kernel.
 std::optional<QString> readText(const QString& dir, const char* name)
 {
-    std::optional<QByteArray> bytes = readAttribute(dir, name);
+    const std::optional<QByteArray> bytes = readAttribute(dir, name);
     if (!bytes)
         return std::nullopt;
-    if (bytes->endsWith('\n'))
-        bytes->chop(1);
-    return decodeUtf8(*bytes);
-}
-
-std::optional<quint16> readHex16(const QString& dir, const char* name)
-{
-    const std::optional<QString> text = readText(dir, name);
-    if (!text)
-        return std::nullopt;
-    bool ok = false;
-    const uint value = text->trimmed().toUInt(&ok, 16);
-    if (!ok || value > 0xFFFF)
-        return std::nullopt;
-    return quint16(value);
-}
-
-// uevent lines are KEY=value; HID_ID reads BBBB:VVVVVVVV:PPPPPPPP (hex).
-bool parseHidId(const QString& value, SysfsHidInfo& out)
-{
-    const QStringList parts = value.split(QLatin1Char(':'));
-    if (parts.size() != 3)
-        return false;
-    bool okBus = false, okVendor = false, okProduct = false;
-    const uint bus = parts[0].toUInt(&okBus, 16);
-    const uint vendor = parts[1].toUInt(&okVendor, 16);
-    const uint product = parts[2].toUInt(&okProduct, 16);
-    if (!okBus || !okVendor || !okProduct)
-        return false;
-    out.bus = quint16(bus);
-    out.vendorId = quint16(vendor);
-    out.productId = quint16(product);
-    return true;
+    return sysfs::attributeText(*bytes);
 }
 
 // The USB device is the nearest ancestor with idVendor (the HID device sits
@@ -97,24 +56,12 @@ bool SysfsHidInfo::read(const QString& hidDeviceDir, SysfsHidInfo& out)
     const std::optional<QByteArray> uevent = readAttribute(hidDeviceDir, "uevent");
     if (!uevent)
         return false;
-    bool haveId = false;
-    std::optional<QString> hidName;
-    std::optional<QString> hidUniq;
-    for (const QByteArray& line : uevent->split('\n')) {
-        const int eq = line.indexOf('=');
-        if (eq <= 0)
-            continue;
-        const QByteArray key = line.left(eq);
-        const QString value = decodeUtf8(line.mid(eq + 1));
-        if (key == "HID_ID")
-            haveId = parseHidId(value, out);
-        else if (key == "HID_NAME")
-            hidName = value;
-        else if (key == "HID_UNIQ")
-            hidUniq = value;
-    }
-    if (!haveId)
+    const sysfs::Uevent fields = sysfs::parseUevent(*uevent);
+    if (!fields.haveId)
         return false;
+    out.bus = fields.bus;
+    out.vendorId = fields.vendorId;
+    out.productId = fields.productId;
 
     out.valid = true;
     out.reportDescriptor = readAttribute(hidDeviceDir, "report_descriptor").value_or(QByteArray());
@@ -126,14 +73,15 @@ bool SysfsHidInfo::read(const QString& hidDeviceDir, SysfsHidInfo& out)
         if (!usbDir.isEmpty()) {
             out.product = readText(usbDir, "product");
             out.serial = readText(usbDir, "serial");
-            out.versionNumber = readHex16(usbDir, "bcdDevice").value_or(0);
+            const std::optional<QByteArray> bcd = readAttribute(usbDir, "bcdDevice");
+            out.versionNumber = bcd ? sysfs::hex16(*bcd).value_or(0) : 0;
         }
         return true;
     }
-    if (hidName && !hidName->isEmpty())
-        out.product = hidName;
-    if (hidUniq && !hidUniq->isEmpty())
-        out.serial = hidUniq;
+    if (fields.name && !fields.name->isEmpty())
+        out.product = fields.name;
+    if (fields.uniq && !fields.uniq->isEmpty())
+        out.serial = fields.uniq;
     return true;
 }
 
