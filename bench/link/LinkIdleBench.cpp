@@ -3,9 +3,9 @@
 // ticks every 10 ms. The window runs offscreen on the simulated cable in real
 // time; the figure is process CPU time over 10 s of wall time.
 #include "Figures.h"
+#include "SilentDialogs.h"
 
 #include "app/TFCOMM.h"
-#include "app/UserDialogs.h"
 #include "sim/ReplayScript.h"
 #include "sim/SimHidPlatform.h"
 
@@ -18,16 +18,6 @@
 #include <ctime>
 
 namespace {
-
-// Nothing is shown: a message would stop the measurement.
-class SilentDialogs final : public UserDialogs {
-public:
-    void information(const QString&) override {}
-    void message(const QString&) override {}
-    void error(const QString&, const QString&) override {}
-    QString saveFileName(const FileDialogOptions&) override { return {}; }
-    QString openFileName(const FileDialogOptions&) override { return {}; }
-};
 
 double processCpuSeconds()
 {

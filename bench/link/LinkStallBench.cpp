@@ -9,9 +9,9 @@
 // is back). The figure is the largest S after which every reading
 // became a row and the download ended with command 2.
 #include "Figures.h"
+#include "SilentDialogs.h"
 
 #include "app/TFCOMM.h"
-#include "app/UserDialogs.h"
 #include "recording/ReadingTable.h"
 #include "sim/MeterMessages.h"
 #include "usb/THidDevice.h"
@@ -30,15 +30,6 @@ namespace {
 
 constexpr int kStored = 100;
 constexpr int kReportsPerSecond = 100;
-
-class SilentDialogs final : public UserDialogs {
-public:
-    void information(const QString&) override {}
-    void message(const QString&) override {}
-    void error(const QString&, const QString&) override {}
-    QString saveFileName(const FileDialogOptions&) override { return {}; }
-    QString openFileName(const FileDialogOptions&) override { return {}; }
-};
 
 // The download's reports: two meter bytes a report (2400 baud at 10 ms),
 // a report without meter bytes after each message.

@@ -2,8 +2,8 @@
 // million rows; PDF export must stream at a rate near a bare PDF loop that
 // draws the same texts; saving the chart picture must be quick.
 #include "Figures.h"
+#include "SilentDialogs.h"
 #include "app/TFCOMM.h"
-#include "app/UserDialogs.h"
 #include "chart/TrendChartView.h"
 #include "print/ChartPicture.h"
 #include "print/PrintDialogs.h"
@@ -63,15 +63,6 @@ void resetPeak()
 {
     std::ofstream("/proc/self/clear_refs") << "5";
 }
-
-class SilentDialogs : public UserDialogs {
-public:
-    void information(const QString&) override {}
-    void message(const QString&) override {}
-    void error(const QString&, const QString&) override {}
-    QString saveFileName(const FileDialogOptions&) override { return {}; }
-    QString openFileName(const FileDialogOptions&) override { return {}; }
-};
 
 // The real preview, driven as a user would: it opens, page 1 appears, then
 // the last page is asked for and appears.
