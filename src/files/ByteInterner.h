@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QtGlobal>
 
+#include <cstring>
 #include <vector>
 
 // Pool ids of texts a reader has met before, keyed by their raw bytes in
@@ -13,22 +14,26 @@ class ByteInterner {
 public:
     static constexpr quint32 kMissing = 0xFFFFFFFF;
 
-    quint32 find(QByteArrayView bytes, quint64 hash) const;
-    void insert(QByteArrayView bytes, quint64 hash, quint32 id);
-    static quint64 hashOf(QByteArrayView bytes);
+    // Keys up to 16 bytes (values, channels, units) as two zero-padded
+    // words: hashed with two multiplies and compared without memcmp.
+    struct Key {
+        quint64 word[2] = {0, 0};
+        quint64 hash = 0;
+        QByteArrayView bytes;
+    };
+    static Key keyOf(QByteArrayView bytes);
+
+    quint32 find(const Key& key) const;
+    void insert(const Key& key, quint32 id);
 
 private:
-    // One cache line holds a slot and, for keys up to 16 bytes (values,
-    // channels, units), the key itself: a lookup then touches one line.
     static constexpr quint32 kInline = 16;
+    // One cache line holds two slots with their keys: a lookup touches one.
     struct Slot {
         quint64 hash = 0;
         quint32 id = kMissing;
         quint32 size = 0;
-        union {
-            char bytes[kInline];
-            quint64 at;
-        } key{};
+        quint64 word[2] = {0, 0}; // the key, or its offset in keys_ in word[0]
     };
     void grow();
 
@@ -36,3 +41,43 @@ private:
     std::vector<char> keys_;
     size_t used_ = 0;
 };
+
+inline ByteInterner::Key ByteInterner::keyOf(QByteArrayView bytes)
+{
+    Key key;
+    key.bytes = bytes;
+    const auto n = static_cast<size_t>(bytes.size());
+    quint64 h;
+    if (n <= kInline) {
+        char padded[kInline] = {};
+        for (size_t i = 0; i < n; ++i)
+            padded[i] = bytes.data()[i];
+        std::memcpy(key.word, padded, kInline);
+        h = (key.word[0] ^ n) * 0x9E3779B97F4A7C15ull + key.word[1] * 0xC2B2AE3D27D4EB4Full;
+    } else {
+        h = 1469598103934665603ull; // FNV-1a
+        for (const char c : bytes)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    // The low bits pick the slot: fold the well-mixed high bits down.
+    h ^= h >> 29;
+    h *= 0xff51afd7ed558ccdull;
+    key.hash = h ^ (h >> 32);
+    return key;
+}
+
+inline quint32 ByteInterner::find(const Key& key) const
+{
+    const size_t mask = slots_.size() - 1;
+    const auto n = static_cast<quint32>(key.bytes.size());
+    for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
+        const Slot& s = slots_[i];
+        if (s.id == kMissing)
+            return kMissing;
+        if (s.hash != key.hash || s.size != n)
+            continue;
+        if (n <= kInline ? s.word[0] == key.word[0] && s.word[1] == key.word[1]
+                         : std::memcmp(keys_.data() + s.word[0], key.bytes.data(), n) == 0)
+            return s.id;
+    }
+}

@@ -111,7 +111,7 @@ private:
     Stop readParams(ChangeList& changes);
     Stop readRow(const Tag& tag, ReadingStore& rows);
     std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
-    Stop textId(QByteArrayView raw, ReadingStore& rows, quint32& id);
+    Stop textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id);
     Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
 
     InputBuffer input_;
@@ -126,8 +126,10 @@ private:
     quint32 emptyId_ = ByteInterner::kMissing;
     std::array<size_t, 8> fieldGuess_{};
     StampReader stamps_;
+    // Up to 16 bytes, as the words of their key.
     struct Recent {
-        QByteArray bytes;
+        quint64 word[2] = {0, 0};
+        qsizetype size = 0;
         quint32 id = ByteInterner::kMissing;
     };
     Recent recent_[kReadingFieldCount];
@@ -340,34 +342,33 @@ std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, q
 
 Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
 {
+    const ByteInterner::Key key = ByteInterner::keyOf(raw);
     // Channel, unit and judgement mostly repeat the row before.
     if (column == static_cast<int>(ReadingField::AValue))
-        return textId(raw, rows, id);
+        return textId(key, rows, id);
     Recent& recent = recent_[column];
-    if (recent.id != ByteInterner::kMissing && QByteArrayView(recent.bytes) == raw) {
+    if (recent.id != ByteInterner::kMissing && recent.size == raw.size() &&
+        recent.word[0] == key.word[0] && recent.word[1] == key.word[1]) {
         id = recent.id;
         return Stop::None;
     }
-    if (Stop s = textId(raw, rows, id); s != Stop::None)
+    if (Stop s = textId(key, rows, id); s != Stop::None)
         return s;
-    if (raw.size() <= 64) {
-        recent.bytes = QByteArray(raw.data(), raw.size());
-        recent.id = id;
-    }
+    if (raw.size() <= 16)
+        recent = {{key.word[0], key.word[1]}, raw.size(), id};
     return Stop::None;
 }
 
-Stop PacketParser::textId(QByteArrayView raw, ReadingStore& rows, quint32& id)
+Stop PacketParser::textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id)
 {
-    const quint64 hash = ByteInterner::hashOf(raw);
-    id = texts_.find(raw, hash);
+    id = texts_.find(key);
     if (id != ByteInterner::kMissing)
         return Stop::None;
     QString text;
-    if (Stop s = decode(raw, text); s != Stop::None)
+    if (Stop s = decode(key.bytes, text); s != Stop::None)
         return s;
     id = rows.internText(text);
-    texts_.insert(raw, hash, id);
+    texts_.insert(key, id);
     return Stop::None;
 }
 
