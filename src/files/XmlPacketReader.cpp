@@ -38,11 +38,23 @@ bool isNameChar(char c)
     return XmlTagReader::isNameChar(c);
 }
 
-std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint64 max)
+// Decimal digits with an optional '-' (allowSign), within min..max.
+char16_t unitOf(QChar c)
+{
+    return c.unicode();
+}
+
+char16_t unitOf(char c)
+{
+    return static_cast<unsigned char>(c); // bytes of 0x80 and above are no digits either way
+}
+
+template <typename Text>
+std::optional<qint64> decimal(Text text, bool allowSign, qint64 min, qint64 max)
 {
     qsizetype i = 0;
     bool negative = false;
-    if (allowSign && i < text.size() && text[i] == u'-') {
+    if (allowSign && i < text.size() && unitOf(text[i]) == u'-') {
         negative = true;
         ++i;
     }
@@ -50,7 +62,7 @@ std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint
         return std::nullopt;
     qint64 value = 0;
     for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = unitOf(text[i]);
         if (c < u'0' || c > u'9')
             return std::nullopt;
         value = value * 10 + (c - u'0');
@@ -61,6 +73,11 @@ std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint
     if (value < min || value > max)
         return std::nullopt;
     return value;
+}
+
+bool sameBytes(QByteArrayView a, QByteArrayView b)
+{
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size())) == 0;
 }
 
 class PacketParser {
@@ -328,16 +345,11 @@ std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, q
                                            Stop& stop)
 {
     stop = Stop::None;
-    if (!raw.contains('&')) {
-        QString& text = scratch_;
-        text.resize(raw.size());
-        for (qsizetype i = 0; i < raw.size(); ++i)
-            text[i] = QChar(char16_t(static_cast<unsigned char>(raw[i])));
-        return decimal(text, allowSign, min, kMaxNumber);
-    }
+    if (!raw.contains('&'))
+        return decimal(raw, allowSign, min, kMaxNumber);
     if ((stop = decode(raw, scratch_)) != Stop::None)
         return std::nullopt;
-    return decimal(scratch_, allowSign, min, kMaxNumber);
+    return decimal(QStringView(scratch_), allowSign, min, kMaxNumber);
 }
 
 Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
@@ -382,7 +394,7 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
     quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
     for (size_t k = 0; k < tag.attributes.size(); ++k) {
         const Attribute& a = tag.attributes[k];
-        if (a.name == "RowState") {
+        if (sameBytes(a.name, "RowState")) {
             Stop stop;
             const auto state = number(a.value, false, 0, stop);
             if (stop != Stop::None)
@@ -396,11 +408,11 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
         // came at this place last time first.
         int column = -1;
         size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
-        if (guess < fields_.size() && QByteArrayView(fields_[guess].first) == a.name) {
+        if (guess < fields_.size() && sameBytes(fields_[guess].first, a.name)) {
             column = fields_[guess].second;
         } else {
             for (size_t f = 0; f < fields_.size(); ++f)
-                if (QByteArrayView(fields_[f].first) == a.name) {
+                if (sameBytes(fields_[f].first, a.name)) {
                     column = fields_[f].second;
                     guess = f;
                     break;
