@@ -22,6 +22,9 @@ public:
         QByteArrayView bytes;
     };
     static Key keyOf(QByteArrayView bytes);
+    // The same for bytes of which 16 from their start may be read (an
+    // InputBuffer's): the words are loaded whole and masked.
+    static Key keyOfPadded(QByteArrayView bytes);
 
     quint32 find(const Key& key) const;
     void insert(const Key& key, quint32 id);
@@ -44,15 +47,28 @@ private:
 
 inline ByteInterner::Key ByteInterner::keyOf(QByteArrayView bytes)
 {
+    if (bytes.size() <= qsizetype(kInline)) {
+        char padded[kInline + kInline] = {};
+        for (qsizetype i = 0; i < bytes.size(); ++i)
+            padded[i] = bytes.data()[i];
+        Key key = keyOfPadded(QByteArrayView(padded, bytes.size()));
+        key.bytes = bytes;
+        return key;
+    }
+    return keyOfPadded(bytes);
+}
+
+inline ByteInterner::Key ByteInterner::keyOfPadded(QByteArrayView bytes)
+{
     Key key;
     key.bytes = bytes;
     const auto n = static_cast<size_t>(bytes.size());
     quint64 h;
     if (n <= kInline) {
-        char padded[kInline] = {};
-        for (size_t i = 0; i < n; ++i)
-            padded[i] = bytes.data()[i];
-        std::memcpy(key.word, padded, kInline);
+        std::memcpy(key.word, bytes.data(), kInline);
+        const auto bits = [](size_t k) { return k >= 8 ? ~quint64(0) : (quint64(1) << (8 * k)) - 1; };
+        key.word[0] &= bits(n);
+        key.word[1] &= n > 8 ? bits(n - 8) : 0;
         h = (key.word[0] ^ n) * 0x9E3779B97F4A7C15ull + key.word[1] * 0xC2B2AE3D27D4EB4Full;
     } else {
         h = 1469598103934665603ull; // FNV-1a

@@ -53,7 +53,7 @@ public:
     {
         if (token.quoted && token.raw.contains('"'))
             return rows_.internText(token.text());
-        const ByteInterner::Key key = ByteInterner::keyOf(token.raw);
+        const ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
         if (column == static_cast<int>(ReadingField::AValue))
             return id(key);
         Recent& recent = recent_[column];
@@ -70,7 +70,7 @@ public:
     {
         if (token.quoted && token.raw.contains('"'))
             return rows_.internText(token.text());
-        return id(ByteInterner::keyOf(token.raw));
+        return id(ByteInterner::keyOfPadded(token.raw));
     }
 
     // Quoted or not, the same bytes stand for the same text once the

@@ -354,7 +354,7 @@ std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, q
 
 Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
 {
-    const ByteInterner::Key key = ByteInterner::keyOf(raw);
+    const ByteInterner::Key key = ByteInterner::keyOfPadded(raw);
     // Channel, unit and judgement mostly repeat the row before.
     if (column == static_cast<int>(ReadingField::AValue))
         return textId(key, rows, id);

@@ -135,10 +135,28 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
         }
         a.value = QByteArrayView(p + valueStart, k - valueStart);
         ++k;
-        for (const XmlAttribute& seen : tag.attributes)
-            if (seen.name.size() == a.name.size() && seen.name[0] == a.name[0] &&
-                std::memcmp(seen.name.data(), a.name.data(), size_t(a.name.size())) == 0)
-                return bad("attribute given twice");
+        // Names compared by their first eight bytes and size (the buffer's
+        // padding makes the load safe); only longer names need memcmp.
+        quint64 first8;
+        std::memcpy(&first8, a.name.data(), 8);
+        first8 = (first8 & bytemask::first(8 * std::min<qsizetype>(a.name.size(), 8))) ^
+                 (quint64(a.name.size()) << 56);
+        const size_t count = tag.attributes.size();
+        if (count < kSigned) {
+            for (size_t i = 0; i < count; ++i)
+                if (signatures_[i] == first8 &&
+                    (a.name.size() <= 8 ||
+                     (tag.attributes[i].name.size() == a.name.size() &&
+                     std::memcmp(tag.attributes[i].name.data(), a.name.data(),
+                                 size_t(a.name.size())) == 0)))
+                    return bad("attribute given twice");
+            signatures_[count] = first8;
+        } else {
+            for (const XmlAttribute& seen : tag.attributes)
+                if (seen.name.size() == a.name.size() &&
+                    std::memcmp(seen.name.data(), a.name.data(), size_t(a.name.size())) == 0)
+                    return bad("attribute given twice");
+        }
         tag.attributes.push_back(a);
     }
 }

@@ -49,4 +49,7 @@ private:
 
     InputBuffer& input_;
     QString why_;
+    static constexpr size_t kSigned = 16;
+    quint64 signatures_[kSigned] = {}; // of the first attributes' names
+
 };
