@@ -2,6 +2,8 @@
 
 void ByteInterner::insert(const Key& key, quint32 id)
 {
+    if (!key.hashed)
+        hash(key);
     const auto n = static_cast<size_t>(key.bytes.size());
     const bool inline_ = n <= kInline;
     if (!inline_ && keys_.size() + n > (32u << 20))

@@ -15,11 +15,14 @@ public:
     static constexpr quint32 kMissing = 0xFFFFFFFF;
 
     // Keys up to 16 bytes (values, channels, units) as two zero-padded
-    // words: hashed with two multiplies and compared without memcmp.
+    // words: hashed with two multiplies and compared without memcmp. The
+    // hash is worked out by the first find, as a caller may need only the
+    // words.
     struct Key {
         quint64 word[2] = {0, 0};
-        quint64 hash = 0;
         QByteArrayView bytes;
+        mutable quint64 hash = 0;
+        mutable bool hashed = false;
     };
     static Key keyOf(QByteArrayView bytes);
     // The same for bytes of which 16 from their start may be read (an
@@ -32,6 +35,7 @@ public:
 private:
     static constexpr quint32 kInline = 16;
     // One cache line holds two slots with their keys: a lookup touches one.
+    static void hash(const Key& key);
     struct Slot {
         quint64 hash = 0;
         quint32 id = kMissing;
@@ -63,27 +67,37 @@ inline ByteInterner::Key ByteInterner::keyOfPadded(QByteArrayView bytes)
     Key key;
     key.bytes = bytes;
     const auto n = static_cast<size_t>(bytes.size());
-    quint64 h;
     if (n <= kInline) {
         std::memcpy(key.word, bytes.data(), kInline);
         const auto bits = [](size_t k) { return k >= 8 ? ~quint64(0) : (quint64(1) << (8 * k)) - 1; };
         key.word[0] &= bits(n);
         key.word[1] &= n > 8 ? bits(n - 8) : 0;
+    }
+    return key;
+}
+
+inline void ByteInterner::hash(const Key& key)
+{
+    const auto n = static_cast<size_t>(key.bytes.size());
+    quint64 h;
+    if (n <= kInline) {
         h = (key.word[0] ^ n) * 0x9E3779B97F4A7C15ull + key.word[1] * 0xC2B2AE3D27D4EB4Full;
     } else {
         h = 1469598103934665603ull; // FNV-1a
-        for (const char c : bytes)
+        for (const char c : key.bytes)
             h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
     }
     // The low bits pick the slot: fold the well-mixed high bits down.
     h ^= h >> 29;
     h *= 0xff51afd7ed558ccdull;
     key.hash = h ^ (h >> 32);
-    return key;
+    key.hashed = true;
 }
 
 inline quint32 ByteInterner::find(const Key& key) const
 {
+    if (!key.hashed)
+        hash(key);
     const size_t mask = slots_.size() - 1;
     const auto n = static_cast<quint32>(key.bytes.size());
     for (size_t i = key.hash & mask;; i = (i + 1) & mask) {

@@ -47,7 +47,21 @@ inline quint64 anyOf(const char* p, char a, char b, char c)
                             _mm_cmpeq_epi8(v, z));
     });
 }
+
+// Over 16 bytes only: bits 0..15.
+inline unsigned equal16(const char* p, char c)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
+}
 #else
+inline unsigned equal16(const char* p, char c)
+{
+    unsigned mask = 0;
+    for (int i = 0; i < 16; ++i)
+        mask |= unsigned(p[i] == c) << i;
+    return mask;
+}
 template <typename Test> quint64 scalar(const char* p, Test test)
 {
     quint64 mask = 0;
@@ -73,6 +87,11 @@ inline quint64 anyOf(const char* p, char a, char b, char c)
 #endif
 
 // Bits 0..n-1 (n up to 64).
+inline unsigned first16(qsizetype n)
+{
+    return n >= 16 ? 0xFFFFu : (1u << n) - 1;
+}
+
 inline quint64 first(qsizetype n)
 {
     return n >= 64 ? ~quint64(0) : (quint64(1) << n) - 1;

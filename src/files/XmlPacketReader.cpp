@@ -75,9 +75,20 @@ std::optional<qint64> decimal(Text text, bool allowSign, qint64 min, qint64 max)
     return value;
 }
 
-bool sameBytes(QByteArrayView a, QByteArrayView b)
+// A packet field's attrname, its word (XmlTagReader::nameWord) and the
+// table field it fills (-1: none).
+struct PacketField {
+    QByteArray name;
+    quint64 word = 0;
+    int column = -1;
+};
+
+bool sameName(const PacketField& field, const XmlAttribute& a)
 {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), size_t(a.size())) == 0;
+    return field.word == a.nameWord &&
+           (a.name.size() <= 8 ||
+            (field.name.size() == a.name.size() &&
+             std::memcmp(field.name.data(), a.name.data(), size_t(a.name.size())) == 0));
 }
 
 class PacketParser {
@@ -127,7 +138,7 @@ private:
     Stop readFields(Tag& tag);
     Stop readParams(ChangeList& changes);
     Stop readRow(const Tag& tag, ReadingStore& rows);
-    std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
+    std::optional<qint64> number(const Attribute& a, bool allowSign, qint64 min, Stop& stop);
     Stop textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id);
     Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
 
@@ -136,8 +147,7 @@ private:
     bool bytesOnly_;
     bool utf8_ = false;
     QString why_;
-    // attrname of each packet field, and the table field it fills (-1: none).
-    std::vector<std::pair<QByteArray, int>> fields_;
+    std::vector<PacketField> fields_;
     QString scratch_;
     ByteInterner texts_; // raw attribute bytes -> pool id
     quint32 emptyId_ = ByteInterner::kMissing;
@@ -225,10 +235,11 @@ Stop PacketParser::readFields(Tag& tag)
             if (!typeOk)
                 return fail(QStringLiteral("field %1 has type %2").arg(name, type));
         }
+        const QByteArray utf8 = name.toUtf8();
         for (const auto& known : fields_)
-            if (known.first == name.toUtf8())
+            if (known.name == utf8)
                 return fail(QStringLiteral("FIELD %1 given twice").arg(name));
-        fields_.emplace_back(name.toUtf8(), column);
+        fields_.push_back({utf8, XmlTagReader::nameWord(utf8), column});
     }
     for (int f = 0; f < kReadingFieldCount; ++f)
         if (!found[f])
@@ -341,11 +352,12 @@ Stop PacketParser::readParams(ChangeList& changes)
 }
 
 // A number straight from its bytes when it holds no reference.
-std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, qint64 min,
+std::optional<qint64> PacketParser::number(const Attribute& a, bool allowSign, qint64 min,
                                            Stop& stop)
 {
     stop = Stop::None;
-    if (!raw.contains('&'))
+    const QByteArrayView raw = a.value;
+    if (!a.hasReference)
         return decimal(raw, allowSign, min, kMaxNumber);
     if ((stop = decode(raw, scratch_)) != Stop::None)
         return std::nullopt;
@@ -394,9 +406,10 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
     quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
     for (size_t k = 0; k < tag.attributes.size(); ++k) {
         const Attribute& a = tag.attributes[k];
-        if (sameBytes(a.name, "RowState")) {
+        static const quint64 kRowState = XmlTagReader::nameWord("RowState");
+        if (a.nameWord == kRowState) {
             Stop stop;
-            const auto state = number(a.value, false, 0, stop);
+            const auto state = number(a, false, 0, stop);
             if (stop != Stop::None)
                 return stop;
             if (!state)
@@ -408,19 +421,19 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
         // came at this place last time first.
         int column = -1;
         size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
-        if (guess < fields_.size() && sameBytes(fields_[guess].first, a.name)) {
-            column = fields_[guess].second;
+        if (guess < fields_.size() && sameName(fields_[guess], a)) {
+            column = fields_[guess].column;
         } else {
             for (size_t f = 0; f < fields_.size(); ++f)
-                if (sameBytes(fields_[f].first, a.name)) {
-                    column = fields_[f].second;
+                if (sameName(fields_[f], a)) {
+                    column = fields_[f].column;
                     guess = f;
                     break;
                 }
         }
         if (column == static_cast<int>(ReadingField::ANo)) {
             Stop stop;
-            const auto no = number(a.value, true, std::numeric_limits<qint32>::min(), stop);
+            const auto no = number(a, true, std::numeric_limits<qint32>::min(), stop);
             if (stop != Stop::None)
                 return stop;
             if (!no)
@@ -428,7 +441,7 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
             c.no = static_cast<qint32>(*no);
             c.hasNo = true;
         } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
-                   !a.value.contains('&') && stamps_.read(a.value, c)) {
+                   !a.hasReference && stamps_.read(a.value, c)) {
             continue;
         } else if (column > 0) {
             if (Stop s = textId(column, a.value, rows, *ids[column]); s != Stop::None)

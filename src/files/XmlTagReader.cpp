@@ -2,7 +2,26 @@
 
 #include "files/ByteMasks.h"
 
+#include <algorithm>
 #include <cstring>
+
+namespace {
+
+quint64 wordOf(quint64 first8, qsizetype size)
+{
+    return (first8 & bytemask::first(8 * std::min<qsizetype>(size, 8))) ^ (quint64(size) << 56);
+}
+
+} // namespace
+
+quint64 XmlTagReader::nameWord(QByteArrayView name)
+{
+    char first8[8] = {};
+    std::memcpy(first8, name.data(), size_t(std::min<qsizetype>(name.size(), 8)));
+    quint64 word;
+    std::memcpy(&word, first8, 8);
+    return wordOf(word, name.size());
+}
 
 XmlTagReader::Result XmlTagReader::malformed(const QString& why)
 {
@@ -118,45 +137,35 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
             return bad("attribute without quotes");
         const char q = p[k++];
         const qsizetype valueStart = k;
+        // Values are mostly short: 16 bytes at a time.
         while (true) {
             if (k >= n)
                 return Parsed::Short;
-            const quint64 inBytes = bytemask::first(n - k);
-            const quint64 ends = bytemask::equal(p + k, q) & inBytes;
-            const quint64 opens = bytemask::equal(p + k, '<') & inBytes;
-            const quint64 before = ends ? bytemask::first(bytemask::lowest(ends)) : ~quint64(0);
+            const unsigned inBytes = bytemask::first16(n - k);
+            const unsigned ends = bytemask::equal16(p + k, q) & inBytes;
+            const unsigned opens = bytemask::equal16(p + k, '<') & inBytes;
+            const unsigned before = ends ? (ends & (0u - ends)) - 1 : 0xFFFFu;
             if (opens & before)
                 return bad("'<' in an attribute");
+            if (bytemask::equal16(p + k, '&') & inBytes & before)
+                a.hasReference = true;
             if (ends) {
                 k += bytemask::lowest(ends);
                 break;
             }
-            k += 64;
+            k += 16;
         }
         a.value = QByteArrayView(p + valueStart, k - valueStart);
         ++k;
-        // Names compared by their first eight bytes and size (the buffer's
-        // padding makes the load safe); only longer names need memcmp.
-        quint64 first8;
-        std::memcpy(&first8, a.name.data(), 8);
-        first8 = (first8 & bytemask::first(8 * std::min<qsizetype>(a.name.size(), 8))) ^
-                 (quint64(a.name.size()) << 56);
-        const size_t count = tag.attributes.size();
-        if (count < kSigned) {
-            for (size_t i = 0; i < count; ++i)
-                if (signatures_[i] == first8 &&
-                    (a.name.size() <= 8 ||
-                     (tag.attributes[i].name.size() == a.name.size() &&
-                     std::memcmp(tag.attributes[i].name.data(), a.name.data(),
-                                 size_t(a.name.size())) == 0)))
-                    return bad("attribute given twice");
-            signatures_[count] = first8;
-        } else {
-            for (const XmlAttribute& seen : tag.attributes)
-                if (seen.name.size() == a.name.size() &&
-                    std::memcmp(seen.name.data(), a.name.data(), size_t(a.name.size())) == 0)
-                    return bad("attribute given twice");
-        }
+        // Names compared by their words; only longer names need memcmp.
+        std::memcpy(&a.nameWord, a.name.data(), 8); // the buffer's padding makes this safe
+        a.nameWord = wordOf(a.nameWord, a.name.size());
+        for (const XmlAttribute& seen : tag.attributes)
+            if (seen.nameWord == a.nameWord &&
+                (a.name.size() <= 8 ||
+                 (seen.name.size() == a.name.size() &&
+                  std::memcmp(seen.name.data(), a.name.data(), size_t(a.name.size())) == 0)))
+                return bad("attribute given twice");
         tag.attributes.push_back(a);
     }
 }
