@@ -300,30 +300,40 @@ Stop PacketParser::readParams(ChangeList& changes)
             bool hadLog = !changes.isEmpty();
             if (hadLog)
                 return fail(QStringLiteral("CHANGE_LOG given twice"));
-            while (true) {
+            // Digits straight from the buffer, consumed a buffer at a time.
+            bool closed = false;
+            while (!closed) {
                 if (!ensure(1))
                     return input_.atEnd() ? fail(QStringLiteral("unfinished CHANGE_LOG"))
                                           : inputStop();
-                const char d = input_.data()[0];
-                input_.consume(1);
-                if (d >= '0' && d <= '9') {
-                    number = (number < 0 ? 0 : number * 10) + (d - '0');
-                    if (number > kMaxNumber)
-                        return fail(QStringLiteral("CHANGE_LOG number out of range"));
-                    continue;
-                }
-                if (number >= 0) {
-                    triple[inTriple++] = number;
-                    number = -1;
-                    if (inTriple == 3) {
-                        changes.append({triple[0], triple[1], triple[2]});
-                        inTriple = 0;
+                const char* p = input_.data();
+                const qsizetype n = input_.size();
+                qsizetype i = 0;
+                for (; i < n; ++i) {
+                    const char d = p[i];
+                    if (d >= '0' && d <= '9') {
+                        number = (number < 0 ? 0 : number * 10) + (d - '0');
+                        if (number > kMaxNumber)
+                            return fail(QStringLiteral("CHANGE_LOG number out of range"));
+                        continue;
                     }
+                    if (number >= 0) {
+                        triple[inTriple++] = number;
+                        number = -1;
+                        if (inTriple == 3) {
+                            changes.append({triple[0], triple[1], triple[2]});
+                            inTriple = 0;
+                        }
+                    }
+                    if (d == quote) {
+                        closed = true;
+                        ++i;
+                        break;
+                    }
+                    if (d != ' ')
+                        return fail(QStringLiteral("CHANGE_LOG holds other than numbers"));
                 }
-                if (d == quote)
-                    break;
-                if (d != ' ')
-                    return fail(QStringLiteral("CHANGE_LOG holds other than numbers"));
+                input_.consume(i);
             }
             if (inTriple != 0)
                 return fail(QStringLiteral("CHANGE_LOG is not a list of triples"));
