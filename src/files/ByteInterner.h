@@ -24,8 +24,7 @@ public:
         mutable quint64 hash = 0;
         mutable bool hashed = false;
     };
-    static Key keyOf(QByteArrayView bytes);
-    // The same for bytes of which 16 from their start may be read (an
+    // The key of bytes of which 16 from their start may be read (an
     // InputBuffer's): the words are loaded whole and masked.
     static Key keyOfPadded(QByteArrayView bytes);
 
@@ -49,19 +48,6 @@ private:
     size_t used_ = 0;
 };
 
-inline ByteInterner::Key ByteInterner::keyOf(QByteArrayView bytes)
-{
-    if (bytes.size() <= qsizetype(kInline)) {
-        char padded[kInline + kInline] = {};
-        for (qsizetype i = 0; i < bytes.size(); ++i)
-            padded[i] = bytes.data()[i];
-        Key key = keyOfPadded(QByteArrayView(padded, bytes.size()));
-        key.bytes = bytes;
-        return key;
-    }
-    return keyOfPadded(bytes);
-}
-
 inline ByteInterner::Key ByteInterner::keyOfPadded(QByteArrayView bytes)
 {
     Key key;
@@ -69,7 +55,9 @@ inline ByteInterner::Key ByteInterner::keyOfPadded(QByteArrayView bytes)
     const auto n = static_cast<size_t>(bytes.size());
     if (n <= kInline) {
         std::memcpy(key.word, bytes.data(), kInline);
-        const auto bits = [](size_t k) { return k >= 8 ? ~quint64(0) : (quint64(1) << (8 * k)) - 1; };
+        const auto bits = [](size_t k) {
+            return k >= 8 ? ~quint64(0) : (quint64(1) << (8 * k)) - 1;
+        };
         key.word[0] &= bits(n);
         key.word[1] &= n > 8 ? bits(n - 8) : 0;
     }

@@ -18,8 +18,7 @@ template <typename Test> quint64 blocks(const char* p, Test test)
     quint64 mask = 0;
     for (int b = 0; b < 4; ++b) {
         const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * b));
-        mask |= static_cast<quint64>(static_cast<unsigned>(_mm_movemask_epi8(test(v))))
-                << (16 * b);
+        mask |= static_cast<quint64>(static_cast<unsigned>(_mm_movemask_epi8(test(v)))) << (16 * b);
     }
     return mask;
 }

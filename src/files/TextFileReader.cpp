@@ -121,8 +121,8 @@ public:
             const qsizetype n = input_.size();
             qsizetype i = scanned;
             while (i < n) {
-                const quint64 ends = bytemask::anyOf(p + i, '\r', '\n', '\0') &
-                                     bytemask::first(n - i);
+                const quint64 ends =
+                    bytemask::anyOf(p + i, '\r', '\n', '\0') & bytemask::first(n - i);
                 if (ends) {
                     i += bytemask::lowest(ends);
                     break;

@@ -73,8 +73,7 @@ XmlTagReader::Result XmlTagReader::next(XmlTag& tag)
 // | name attributes />       | Empty                                      |
 // | name attributes >        | Open                                       |
 // attributes: (blanks name blanks = blanks quoted-value)*, then blanks.
-XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag,
-                                         qsizetype& length)
+XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag, qsizetype& length)
 {
     const auto bad = [this](const char* why) {
         malformed(QString::fromLatin1(why));

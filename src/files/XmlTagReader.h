@@ -10,8 +10,8 @@
 
 struct XmlAttribute {
     QByteArrayView name;
-    QByteArrayView value; // raw, between the quotes
-    quint64 nameWord = 0; // see XmlTagReader::nameWord
+    QByteArrayView value;      // raw, between the quotes
+    quint64 nameWord = 0;      // see XmlTagReader::nameWord
     bool hasReference = false; // the value holds a '&'
 };
 
@@ -62,5 +62,4 @@ private:
 
     InputBuffer& input_;
     QString why_;
-
 };

@@ -1,6 +1,6 @@
 // Tags as the packet reader sees them, read in one pass from the buffer.
-#include "files/InputBuffer.h"
 #include "files/XmlTagReader.h"
+#include "files/InputBuffer.h"
 
 #include <QBuffer>
 
@@ -45,14 +45,18 @@ INSTANTIATE_TEST_SUITE_P(
         TagCase{"<?xml version=\"1.0\"?>x", XmlTag::Declaration, "xml", {{"version", "1.0"}}},
         TagCase{"<?xml?>x", XmlTag::Declaration, "xml", {}},
         TagCase{"</ROWDATA >x", XmlTag::Close, "ROWDATA", {}},
-        TagCase{"<a/>x", XmlTag::Empty, "a", {}},
-        TagCase{"<a />x", XmlTag::Empty, "a", {}},
+        TagCase{"<a/>x", XmlTag::Empty, "a", {}}, TagCase{"<a />x", XmlTag::Empty, "a", {}},
         TagCase{"<ROW x = 'a\"b>c' y=\"\"/> x", XmlTag::Empty, "ROW", {{"x", "a\"b>c"}, {"y", ""}}},
         TagCase{"<a\n\tb=\"1\"\r\n>x", XmlTag::Open, "a", {{"b", "1"}}},
-        TagCase{"<a AUnit=\"1\" AT1T2=\"2\" ATime=\"3\">x", XmlTag::Open, "a",
+        TagCase{"<a AUnit=\"1\" AT1T2=\"2\" ATime=\"3\">x",
+                XmlTag::Open,
+                "a",
                 {{"AUnit", "1"}, {"AT1T2", "2"}, {"ATime", "3"}}},
-        TagCase{"<a b=\"vvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvv\"/>x",
-                XmlTag::Empty, "a", {{"b", kLong.c_str()}}}));
+        TagCase{
+            "<a b=\"vvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvv\"/>x",
+            XmlTag::Empty,
+            "a",
+            {{"b", kLong.c_str()}}}));
 
 class MalformedTagTest : public ::testing::TestWithParam<const char*> {};
 
