@@ -80,6 +80,7 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
         return Parsed::Malformed;
     };
     tag.attributes.clear();
+    bool asBefore = true; // every attribute so far named as in the last tag
     qsizetype k = 1;
     if (k == n)
         return Parsed::Short;
@@ -110,6 +111,9 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
             if (slash)
                 tag.kind = XmlTag::Empty;
             length = k + (c == '>' ? 1 : 2);
+            lastNames_.clear();
+            for (const XmlAttribute& seen : tag.attributes)
+                lastNames_.push_back({seen.nameWord, seen.name.size()});
             return Parsed::Ok;
         }
         if ((c == '/' || c == '?') && k + 1 == n)
@@ -117,9 +121,27 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
         if (k == before || tag.kind == XmlTag::Close)
             return bad("bad attribute list");
         const qsizetype attrStart = k;
-        while (k < n && isNameChar(p[k]))
-            ++k;
         XmlAttribute a;
+        // Rows name their attributes as the row before did: while they do,
+        // a name is known from one word and cannot repeat an earlier one.
+        const size_t index = tag.attributes.size();
+        bool known = false;
+        if (asBefore && index < lastNames_.size()) {
+            const quint64 word = lastNames_[index].word;
+            const qsizetype size = lastNames_[index].size;
+            quint64 first8;
+            std::memcpy(&first8, p + k, 8); // the buffer's padding makes this safe
+            known = size <= 8 && wordOf(first8, size) == word && k + size < n && p[k + size] == '=';
+            if (known) {
+                a.nameWord = word;
+                k += size;
+            }
+        }
+        asBefore = known;
+        if (!known) {
+            while (k < n && isNameChar(p[k]))
+                ++k;
+        }
         a.name = QByteArrayView(p + attrStart, k - attrStart);
         while (k < n && isBlank(p[k]))
             ++k;
@@ -156,6 +178,10 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
         }
         a.value = QByteArrayView(p + valueStart, k - valueStart);
         ++k;
+        if (known) {
+            tag.attributes.push_back(a);
+            continue;
+        }
         // Names compared by their words; only longer names need memcmp.
         std::memcpy(&a.nameWord, a.name.data(), 8); // the buffer's padding makes this safe
         a.nameWord = wordOf(a.nameWord, a.name.size());

@@ -62,4 +62,11 @@ private:
 
     InputBuffer& input_;
     QString why_;
+    // Names of the last tag's attributes (only those up to 8 bytes are
+    // known again from their word).
+    struct LastName {
+        quint64 word;
+        qsizetype size;
+    };
+    std::vector<LastName> lastNames_;
 };

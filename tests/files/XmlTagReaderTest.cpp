@@ -95,3 +95,25 @@ TEST(MalformedTag, NamesOfOtherLengthsAreNoRepeat)
 }
 
 } // namespace
+
+namespace {
+
+TEST(TagSequence, NamesLikeTheTagBeforeAreStillCheckedWhereTheyDiffer)
+{
+    // Each tag after the first starts as the one before and then differs.
+    QBuffer device;
+    device.setData("<R RowState=\"1\" ab=\"2\"/><R RowState=\"3\" abc=\"4\"/>"
+                   "<R RowState=\"5\" abc=\"6\" RowState=\"7\"/>");
+    device.open(QIODevice::ReadOnly);
+    InputBuffer input(device);
+    XmlTagReader reader(input);
+    XmlTag tag;
+    ASSERT_EQ(reader.next(tag), XmlTagReader::Result::Ok);
+    ASSERT_EQ(reader.next(tag), XmlTagReader::Result::Ok);
+    ASSERT_EQ(tag.attributes.size(), 2u);
+    EXPECT_EQ(tag.attributes[1].name, QByteArrayView("abc"));
+    EXPECT_EQ(tag.attributes[1].value, QByteArrayView("4"));
+    EXPECT_EQ(reader.next(tag), XmlTagReader::Result::Malformed);
+}
+
+} // namespace
