@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QtGlobal>
 
+#include <cstring>
 #include <vector>
 
 // Pool ids of texts a reader has met before, keyed by their raw bytes in
@@ -13,22 +14,32 @@ class ByteInterner {
 public:
     static constexpr quint32 kMissing = 0xFFFFFFFF;
 
-    quint32 find(QByteArrayView bytes, quint64 hash) const;
-    void insert(QByteArrayView bytes, quint64 hash, quint32 id);
-    static quint64 hashOf(QByteArrayView bytes);
+    // Keys up to 16 bytes (values, channels, units) as two zero-padded
+    // words: hashed with two multiplies and compared without memcmp. The
+    // hash is worked out by the first find, as a caller may need only the
+    // words.
+    struct Key {
+        quint64 word[2] = {0, 0};
+        QByteArrayView bytes;
+        mutable quint64 hash = 0;
+        mutable bool hashed = false;
+    };
+    // The key of bytes of which 16 from their start may be read (an
+    // InputBuffer's): the words are loaded whole and masked.
+    static Key keyOfPadded(QByteArrayView bytes);
+
+    quint32 find(const Key& key) const;
+    void insert(const Key& key, quint32 id);
 
 private:
-    // One cache line holds a slot and, for keys up to 16 bytes (values,
-    // channels, units), the key itself: a lookup then touches one line.
     static constexpr quint32 kInline = 16;
+    // One cache line holds two slots with their keys: a lookup touches one.
+    static void hash(const Key& key);
     struct Slot {
         quint64 hash = 0;
         quint32 id = kMissing;
         quint32 size = 0;
-        union {
-            char bytes[kInline];
-            quint64 at;
-        } key{};
+        quint64 word[2] = {0, 0}; // the key, or its offset in keys_ in word[0]
     };
     void grow();
 
@@ -36,3 +47,55 @@ private:
     std::vector<char> keys_;
     size_t used_ = 0;
 };
+
+inline ByteInterner::Key ByteInterner::keyOfPadded(QByteArrayView bytes)
+{
+    Key key;
+    key.bytes = bytes;
+    const auto n = static_cast<size_t>(bytes.size());
+    if (n <= kInline) {
+        std::memcpy(key.word, bytes.data(), kInline);
+        const auto bits = [](size_t k) {
+            return k >= 8 ? ~quint64(0) : (quint64(1) << (8 * k)) - 1;
+        };
+        key.word[0] &= bits(n);
+        key.word[1] &= n > 8 ? bits(n - 8) : 0;
+    }
+    return key;
+}
+
+inline void ByteInterner::hash(const Key& key)
+{
+    const auto n = static_cast<size_t>(key.bytes.size());
+    quint64 h;
+    if (n <= kInline) {
+        h = (key.word[0] ^ n) * 0x9E3779B97F4A7C15ull + key.word[1] * 0xC2B2AE3D27D4EB4Full;
+    } else {
+        h = 1469598103934665603ull; // FNV-1a
+        for (const char c : key.bytes)
+            h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    }
+    // The low bits pick the slot: fold the well-mixed high bits down.
+    h ^= h >> 29;
+    h *= 0xff51afd7ed558ccdull;
+    key.hash = h ^ (h >> 32);
+    key.hashed = true;
+}
+
+inline quint32 ByteInterner::find(const Key& key) const
+{
+    if (!key.hashed)
+        hash(key);
+    const size_t mask = slots_.size() - 1;
+    const auto n = static_cast<quint32>(key.bytes.size());
+    for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
+        const Slot& s = slots_[i];
+        if (s.id == kMissing)
+            return kMissing;
+        if (s.hash != key.hash || s.size != n)
+            continue;
+        if (n <= kInline ? s.word[0] == key.word[0] && s.word[1] == key.word[1]
+                         : std::memcmp(keys_.data() + s.word[0], key.bytes.data(), n) == 0)
+            return s.id;
+    }
+}

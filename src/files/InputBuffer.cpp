@@ -32,7 +32,9 @@ bool InputBuffer::more()
         std::memmove(buffer_.data(), buffer_.constData() + pos_, static_cast<size_t>(kept));
         pos_ = 0;
     }
-    buffer_.resize(kept + kChunk);
+    // Shrinking a QByteArray keeps its capacity: the padding stays behind
+    // the bytes read.
+    buffer_.resize(kept + kChunk + kPadding);
     const qint64 got = device_.read(buffer_.data() + kept, kChunk);
     if (got < 0) {
         buffer_.resize(kept);

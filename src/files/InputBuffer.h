@@ -9,8 +9,13 @@ struct FileProgress;
 // that a reader sees whole lines or elements without ever holding the file.
 // A piece longer than the limit given is refused instead of growing the
 // buffer without end.
+//
+// At least kPadding bytes past the end of the unconsumed bytes may be read
+// (their values mean nothing), so scanners may load whole 64-byte blocks.
 class InputBuffer {
 public:
+    static constexpr qsizetype kPadding = 64;
+
     explicit InputBuffer(QIODevice& device, FileProgress* progress = nullptr,
                          qsizetype maxPiece = 1 << 20);
 

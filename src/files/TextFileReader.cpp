@@ -1,6 +1,7 @@
 #include "files/TextFileReader.h"
 
 #include "files/ByteInterner.h"
+#include "files/ByteMasks.h"
 #include "files/CodePage.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
@@ -11,6 +12,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 #include <optional>
@@ -49,16 +51,18 @@ public:
     // Channel, unit and judgement mostly repeat the line before.
     quint32 id(int column, const TextToken& token)
     {
+        if (token.quoted && token.raw.contains('"'))
+            return rows_.internText(token.text());
+        const ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
         if (column == static_cast<int>(ReadingField::AValue))
-            return id(token);
+            return id(key);
         Recent& recent = recent_[column];
-        if (recent.id != ByteInterner::kMissing && recent.bytes == token.raw && !token.quoted)
+        if (recent.id != ByteInterner::kMissing && recent.size == key.bytes.size() &&
+            recent.word[0] == key.word[0] && recent.word[1] == key.word[1])
             return recent.id;
-        const quint32 found = id(token);
-        if (!token.quoted && token.raw.size() <= 64) {
-            recent.bytes = QByteArray(token.raw.data(), token.raw.size());
-            recent.id = found;
-        }
+        const quint32 found = id(key);
+        if (key.bytes.size() <= 16)
+            recent = {{key.word[0], key.word[1]}, key.bytes.size(), found};
         return found;
     }
 
@@ -66,11 +70,17 @@ public:
     {
         if (token.quoted && token.raw.contains('"'))
             return rows_.internText(token.text());
-        const quint64 hash = ByteInterner::hashOf(token.raw);
-        quint32 id = cache_.find(token.raw, hash);
+        return id(ByteInterner::keyOfPadded(token.raw));
+    }
+
+    // Quoted or not, the same bytes stand for the same text once the
+    // doubled quotes are out of the way.
+    quint32 id(const ByteInterner::Key& key)
+    {
+        quint32 id = cache_.find(key);
         if (id == ByteInterner::kMissing) {
-            id = rows_.internText(token.text());
-            cache_.insert(token.raw, hash, id);
+            id = rows_.internText(codepage::decode(key.bytes.data(), key.bytes.size()));
+            cache_.insert(key, id);
         }
         return id;
     }
@@ -82,8 +92,10 @@ public:
     }
 
 private:
+    // Up to 16 bytes, as the words of their key.
     struct Recent {
-        QByteArray bytes;
+        quint64 word[2] = {0, 0};
+        qsizetype size = 0;
         quint32 id = ByteInterner::kMissing;
     };
     ReadingStore& rows_;
@@ -108,8 +120,15 @@ public:
             const char* p = input_.data();
             const qsizetype n = input_.size();
             qsizetype i = scanned;
-            while (i < n && p[i] != '\r' && p[i] != '\n' && p[i] != '\0')
-                ++i;
+            while (i < n) {
+                const quint64 ends =
+                    bytemask::anyOf(p + i, '\r', '\n', '\0') & bytemask::first(n - i);
+                if (ends) {
+                    i += bytemask::lowest(ends);
+                    break;
+                }
+                i = std::min(i + 64, n);
+            }
             if (i < n) {
                 if (p[i] == '\r' && i + 1 == n && input_.more())
                     continue; // the byte after CR decides whether it is CR LF
@@ -180,7 +199,7 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
     while (lines.next(line)) {
         ++lineNo;
         int count = 0;
-        const Tokenized result = tokenizeLine(line, tokens, kReadingFieldCount, count);
+        const Tokenized result = tokenizePaddedLine(line, tokens, kReadingFieldCount, count);
         if (result != Tokenized::Ok)
             return LoadOutcome::failure(QStringLiteral("line %1: %2")
                                             .arg(lineNo)

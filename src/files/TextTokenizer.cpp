@@ -1,5 +1,6 @@
 #include "files/TextTokenizer.h"
 
+#include "files/ByteMasks.h"
 #include "files/CodePage.h"
 
 QString TextToken::text() const
@@ -59,4 +60,31 @@ Tokenized tokenizeLine(QByteArrayView line, TextToken* tokens, int max, int& cou
             token.quoted = false;
         }
     }
+}
+
+Tokenized tokenizePaddedLine(QByteArrayView line, TextToken* tokens, int max, int& count)
+{
+    const qsizetype n = line.size();
+    if (n > 64)
+        return tokenizeLine(line, tokens, max, count);
+    const char* p = line.data();
+    const quint64 inLine = bytemask::first(n);
+    if (bytemask::equal(p, '"') & inLine)
+        return tokenizeLine(line, tokens, max, count);
+    // Bytes 0..32 separate (a line holds no 0); past the line all separate.
+    const quint64 separators = bytemask::atMost(p, 32) | ~inLine;
+    quint64 rest = ~separators;
+    count = 0;
+    while (rest) {
+        if (count == max)
+            return Tokenized::TooMany;
+        const int start = bytemask::lowest(rest);
+        const quint64 after = separators & (~quint64(0) << start);
+        const int end = after ? bytemask::lowest(after) : 64;
+        TextToken& token = tokens[count++];
+        token.raw = QByteArrayView(p + start, end - start);
+        token.quoted = false;
+        rest = end == 64 ? 0 : rest & (~quint64(0) << end);
+    }
+    return Tokenized::Ok;
 }

@@ -20,3 +20,6 @@ enum class Tokenized { Ok, TooMany, UnclosedQuote };
 // Splits the line into at most `max` tokens; `count` is set to the number
 // found. A line with more tokens than `max` gives TooMany.
 Tokenized tokenizeLine(QByteArrayView line, TextToken* tokens, int max, int& count);
+// The same for a line of which 64 bytes from its start may be read (see
+// InputBuffer): a short line without quotes is split from bit masks.
+Tokenized tokenizePaddedLine(QByteArrayView line, TextToken* tokens, int max, int& count);

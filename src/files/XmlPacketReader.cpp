@@ -38,11 +38,23 @@ bool isNameChar(char c)
     return XmlTagReader::isNameChar(c);
 }
 
-std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint64 max)
+// Decimal digits with an optional '-' (allowSign), within min..max.
+char16_t unitOf(QChar c)
+{
+    return c.unicode();
+}
+
+char16_t unitOf(char c)
+{
+    return static_cast<unsigned char>(c); // bytes of 0x80 and above are no digits either way
+}
+
+template <typename Text>
+std::optional<qint64> decimal(Text text, bool allowSign, qint64 min, qint64 max)
 {
     qsizetype i = 0;
     bool negative = false;
-    if (allowSign && i < text.size() && text[i] == u'-') {
+    if (allowSign && i < text.size() && unitOf(text[i]) == u'-') {
         negative = true;
         ++i;
     }
@@ -50,7 +62,7 @@ std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint
         return std::nullopt;
     qint64 value = 0;
     for (; i < text.size(); ++i) {
-        const char16_t c = text[i].unicode();
+        const char16_t c = unitOf(text[i]);
         if (c < u'0' || c > u'9')
             return std::nullopt;
         value = value * 10 + (c - u'0');
@@ -61,6 +73,22 @@ std::optional<qint64> decimal(QStringView text, bool allowSign, qint64 min, qint
     if (value < min || value > max)
         return std::nullopt;
     return value;
+}
+
+// A packet field's attrname, its word (XmlTagReader::nameWord) and the
+// table field it fills (-1: none).
+struct PacketField {
+    QByteArray name;
+    quint64 word = 0;
+    int column = -1;
+};
+
+bool sameName(const PacketField& field, const XmlAttribute& a)
+{
+    return field.word == a.nameWord &&
+           (a.name.size() <= 8 ||
+            (field.name.size() == a.name.size() &&
+             std::memcmp(field.name.data(), a.name.data(), size_t(a.name.size())) == 0));
 }
 
 class PacketParser {
@@ -110,8 +138,8 @@ private:
     Stop readFields(Tag& tag);
     Stop readParams(ChangeList& changes);
     Stop readRow(const Tag& tag, ReadingStore& rows);
-    std::optional<qint64> number(QByteArrayView raw, bool allowSign, qint64 min, Stop& stop);
-    Stop textId(QByteArrayView raw, ReadingStore& rows, quint32& id);
+    std::optional<qint64> number(const Attribute& a, bool allowSign, qint64 min, Stop& stop);
+    Stop textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id);
     Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
 
     InputBuffer input_;
@@ -119,15 +147,16 @@ private:
     bool bytesOnly_;
     bool utf8_ = false;
     QString why_;
-    // attrname of each packet field, and the table field it fills (-1: none).
-    std::vector<std::pair<QByteArray, int>> fields_;
+    std::vector<PacketField> fields_;
     QString scratch_;
     ByteInterner texts_; // raw attribute bytes -> pool id
     quint32 emptyId_ = ByteInterner::kMissing;
     std::array<size_t, 8> fieldGuess_{};
     StampReader stamps_;
+    // Up to 16 bytes, as the words of their key.
     struct Recent {
-        QByteArray bytes;
+        quint64 word[2] = {0, 0};
+        qsizetype size = 0;
         quint32 id = ByteInterner::kMissing;
     };
     Recent recent_[kReadingFieldCount];
@@ -206,10 +235,11 @@ Stop PacketParser::readFields(Tag& tag)
             if (!typeOk)
                 return fail(QStringLiteral("field %1 has type %2").arg(name, type));
         }
+        const QByteArray utf8 = name.toUtf8();
         for (const auto& known : fields_)
-            if (known.first == name.toUtf8())
+            if (known.name == utf8)
                 return fail(QStringLiteral("FIELD %1 given twice").arg(name));
-        fields_.emplace_back(name.toUtf8(), column);
+        fields_.push_back({utf8, XmlTagReader::nameWord(utf8), column});
     }
     for (int f = 0; f < kReadingFieldCount; ++f)
         if (!found[f])
@@ -270,30 +300,40 @@ Stop PacketParser::readParams(ChangeList& changes)
             bool hadLog = !changes.isEmpty();
             if (hadLog)
                 return fail(QStringLiteral("CHANGE_LOG given twice"));
-            while (true) {
+            // Digits straight from the buffer, consumed a buffer at a time.
+            bool closed = false;
+            while (!closed) {
                 if (!ensure(1))
                     return input_.atEnd() ? fail(QStringLiteral("unfinished CHANGE_LOG"))
                                           : inputStop();
-                const char d = input_.data()[0];
-                input_.consume(1);
-                if (d >= '0' && d <= '9') {
-                    number = (number < 0 ? 0 : number * 10) + (d - '0');
-                    if (number > kMaxNumber)
-                        return fail(QStringLiteral("CHANGE_LOG number out of range"));
-                    continue;
-                }
-                if (number >= 0) {
-                    triple[inTriple++] = number;
-                    number = -1;
-                    if (inTriple == 3) {
-                        changes.append({triple[0], triple[1], triple[2]});
-                        inTriple = 0;
+                const char* p = input_.data();
+                const qsizetype n = input_.size();
+                qsizetype i = 0;
+                for (; i < n; ++i) {
+                    const char d = p[i];
+                    if (d >= '0' && d <= '9') {
+                        number = (number < 0 ? 0 : number * 10) + (d - '0');
+                        if (number > kMaxNumber)
+                            return fail(QStringLiteral("CHANGE_LOG number out of range"));
+                        continue;
                     }
+                    if (number >= 0) {
+                        triple[inTriple++] = number;
+                        number = -1;
+                        if (inTriple == 3) {
+                            changes.append({triple[0], triple[1], triple[2]});
+                            inTriple = 0;
+                        }
+                    }
+                    if (d == quote) {
+                        closed = true;
+                        ++i;
+                        break;
+                    }
+                    if (d != ' ')
+                        return fail(QStringLiteral("CHANGE_LOG holds other than numbers"));
                 }
-                if (d == quote)
-                    break;
-                if (d != ' ')
-                    return fail(QStringLiteral("CHANGE_LOG holds other than numbers"));
+                input_.consume(i);
             }
             if (inTriple != 0)
                 return fail(QStringLiteral("CHANGE_LOG is not a list of triples"));
@@ -322,52 +362,47 @@ Stop PacketParser::readParams(ChangeList& changes)
 }
 
 // A number straight from its bytes when it holds no reference.
-std::optional<qint64> PacketParser::number(QByteArrayView raw, bool allowSign, qint64 min,
+std::optional<qint64> PacketParser::number(const Attribute& a, bool allowSign, qint64 min,
                                            Stop& stop)
 {
     stop = Stop::None;
-    if (!raw.contains('&')) {
-        QString& text = scratch_;
-        text.resize(raw.size());
-        for (qsizetype i = 0; i < raw.size(); ++i)
-            text[i] = QChar(char16_t(static_cast<unsigned char>(raw[i])));
-        return decimal(text, allowSign, min, kMaxNumber);
-    }
+    const QByteArrayView raw = a.value;
+    if (!a.hasReference)
+        return decimal(raw, allowSign, min, kMaxNumber);
     if ((stop = decode(raw, scratch_)) != Stop::None)
         return std::nullopt;
-    return decimal(scratch_, allowSign, min, kMaxNumber);
+    return decimal(QStringView(scratch_), allowSign, min, kMaxNumber);
 }
 
 Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
 {
+    const ByteInterner::Key key = ByteInterner::keyOfPadded(raw);
     // Channel, unit and judgement mostly repeat the row before.
     if (column == static_cast<int>(ReadingField::AValue))
-        return textId(raw, rows, id);
+        return textId(key, rows, id);
     Recent& recent = recent_[column];
-    if (recent.id != ByteInterner::kMissing && QByteArrayView(recent.bytes) == raw) {
+    if (recent.id != ByteInterner::kMissing && recent.size == raw.size() &&
+        recent.word[0] == key.word[0] && recent.word[1] == key.word[1]) {
         id = recent.id;
         return Stop::None;
     }
-    if (Stop s = textId(raw, rows, id); s != Stop::None)
+    if (Stop s = textId(key, rows, id); s != Stop::None)
         return s;
-    if (raw.size() <= 64) {
-        recent.bytes = QByteArray(raw.data(), raw.size());
-        recent.id = id;
-    }
+    if (raw.size() <= 16)
+        recent = {{key.word[0], key.word[1]}, raw.size(), id};
     return Stop::None;
 }
 
-Stop PacketParser::textId(QByteArrayView raw, ReadingStore& rows, quint32& id)
+Stop PacketParser::textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id)
 {
-    const quint64 hash = ByteInterner::hashOf(raw);
-    id = texts_.find(raw, hash);
+    id = texts_.find(key);
     if (id != ByteInterner::kMissing)
         return Stop::None;
     QString text;
-    if (Stop s = decode(raw, text); s != Stop::None)
+    if (Stop s = decode(key.bytes, text); s != Stop::None)
         return s;
     id = rows.internText(text);
-    texts_.insert(raw, hash, id);
+    texts_.insert(key, id);
     return Stop::None;
 }
 
@@ -381,9 +416,10 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
     quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
     for (size_t k = 0; k < tag.attributes.size(); ++k) {
         const Attribute& a = tag.attributes[k];
-        if (a.name == "RowState") {
+        static const quint64 kRowState = XmlTagReader::nameWord("RowState");
+        if (a.nameWord == kRowState) {
             Stop stop;
-            const auto state = number(a.value, false, 0, stop);
+            const auto state = number(a, false, 0, stop);
             if (stop != Stop::None)
                 return stop;
             if (!state)
@@ -395,19 +431,19 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
         // came at this place last time first.
         int column = -1;
         size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
-        if (guess < fields_.size() && QByteArrayView(fields_[guess].first) == a.name) {
-            column = fields_[guess].second;
+        if (guess < fields_.size() && sameName(fields_[guess], a)) {
+            column = fields_[guess].column;
         } else {
             for (size_t f = 0; f < fields_.size(); ++f)
-                if (QByteArrayView(fields_[f].first) == a.name) {
-                    column = fields_[f].second;
+                if (sameName(fields_[f], a)) {
+                    column = fields_[f].column;
                     guess = f;
                     break;
                 }
         }
         if (column == static_cast<int>(ReadingField::ANo)) {
             Stop stop;
-            const auto no = number(a.value, true, std::numeric_limits<qint32>::min(), stop);
+            const auto no = number(a, true, std::numeric_limits<qint32>::min(), stop);
             if (stop != Stop::None)
                 return stop;
             if (!no)
@@ -415,7 +451,7 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
             c.no = static_cast<qint32>(*no);
             c.hasNo = true;
         } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
-                   !a.value.contains('&') && stamps_.read(a.value, c)) {
+                   !a.hasReference && stamps_.read(a.value, c)) {
             continue;
         } else if (column > 0) {
             if (Stop s = textId(column, a.value, rows, *ids[column]); s != Stop::None)

@@ -1,16 +1,26 @@
 #include "files/XmlTagReader.h"
 
+#include "files/ByteMasks.h"
+
+#include <algorithm>
 #include <cstring>
 
-bool XmlTagReader::isBlank(char c)
+namespace {
+
+quint64 wordOf(quint64 first8, qsizetype size)
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return (first8 & bytemask::first(8 * std::min<qsizetype>(size, 8))) ^ (quint64(size) << 56);
 }
 
-bool XmlTagReader::isNameChar(char c)
+} // namespace
+
+quint64 XmlTagReader::nameWord(QByteArrayView name)
 {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
-           c == '-' || c == '.' || c == ':';
+    char first8[8] = {};
+    std::memcpy(first8, name.data(), size_t(std::min<qsizetype>(name.size(), 8)));
+    quint64 word;
+    std::memcpy(&word, first8, 8);
+    return wordOf(word, name.size());
 }
 
 XmlTagReader::Result XmlTagReader::malformed(const QString& why)
@@ -41,101 +51,146 @@ XmlTagReader::Result XmlTagReader::next(XmlTag& tag)
         return malformed(QStringLiteral("packet ends early"));
     if (input_.data()[0] != '<')
         return malformed(QStringLiteral("text outside an element"));
-    qsizetype i = 1;
-    char quote = 0;
     while (true) {
-        const char* p = input_.data();
-        const qsizetype n = input_.size();
-        // Values are skipped with memchr to their closing quote; only the
-        // bytes between them are looked at one by one.
-        bool found = false;
-        while (i < n) {
-            if (quote) {
-                const void* end = std::memchr(p + i, quote, static_cast<size_t>(n - i));
-                if (!end) {
-                    i = n;
-                    break;
-                }
-                i = static_cast<const char*>(end) - p + 1;
-                quote = 0;
-                continue;
-            }
-            const char c = p[i];
-            if (c == '>') {
-                found = true;
-                break;
-            }
-            if (c == '"' || c == '\'')
-                quote = c;
-            ++i;
+        qsizetype length = 0;
+        switch (parse(input_.data(), input_.size(), tag, length)) {
+        case Parsed::Ok: input_.consume(length); return Result::Ok;
+        case Parsed::Malformed: return Result::Malformed;
+        case Parsed::Short: break;
         }
-        if (found)
-            break;
+        // The tag is parsed again from its start once more bytes are in.
         if (!input_.more())
             return input_.atEnd() || input_.tooLong()
                        ? malformed(QStringLiteral("unfinished element"))
                        : Result::Input;
     }
-    // The tag is parsed in place: its bytes stay where they are until the
-    // buffer is next refilled, which only the next tag's read does.
-    QByteArrayView body(input_.data() + 1, i - 1);
-    input_.consume(i + 1);
+}
+
+// | bytes after '<'          | tag                                        |
+// |--------------------------|--------------------------------------------|
+// | ? name attributes ?>     | Declaration                                |
+// | / name blanks >          | Close                                      |
+// | name attributes />       | Empty                                      |
+// | name attributes >        | Open                                       |
+// attributes: (blanks name blanks = blanks quoted-value)*, then blanks.
+XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag, qsizetype& length)
+{
+    const auto bad = [this](const char* why) {
+        malformed(QString::fromLatin1(why));
+        return Parsed::Malformed;
+    };
     tag.attributes.clear();
-    if (body.startsWith('?')) {
-        if (!body.endsWith('?'))
-            return malformed(QStringLiteral("bad declaration"));
-        tag.kind = XmlTag::Declaration;
-        body = body.sliced(1, body.size() - 2);
-    } else if (body.startsWith('/')) {
-        tag.kind = XmlTag::Close;
-        body = body.sliced(1);
-    } else if (body.endsWith('/')) {
-        tag.kind = XmlTag::Empty;
-        body.chop(1);
-    } else {
-        tag.kind = XmlTag::Open;
-    }
-    qsizetype k = 0;
-    while (k < body.size() && isNameChar(body[k]))
+    bool asBefore = true; // every attribute so far named as in the last tag
+    qsizetype k = 1;
+    if (k == n)
+        return Parsed::Short;
+    tag.kind = p[k] == '?' ? XmlTag::Declaration : p[k] == '/' ? XmlTag::Close : XmlTag::Open;
+    if (tag.kind != XmlTag::Open)
         ++k;
-    if (k == 0)
-        return malformed(QStringLiteral("element without a name"));
-    tag.name = body.first(k);
+    const qsizetype nameStart = k;
+    while (k < n && isNameChar(p[k]))
+        ++k;
+    if (k == n)
+        return Parsed::Short;
+    if (k == nameStart)
+        return bad("element without a name");
+    tag.name = QByteArrayView(p + nameStart, k - nameStart);
     while (true) {
         const qsizetype before = k;
-        while (k < body.size() && isBlank(body[k]))
+        while (k < n && isBlank(p[k]))
             ++k;
-        if (k == body.size())
-            break;
+        if (k == n)
+            return Parsed::Short;
+        const char c = p[k];
+        if (c == '>' || ((c == '/' || c == '?') && k + 1 < n && p[k + 1] == '>')) {
+            const bool slash = c == '/', question = c == '?';
+            if (question != (tag.kind == XmlTag::Declaration) ||
+                (slash && tag.kind != XmlTag::Open))
+                return bad(question || tag.kind == XmlTag::Declaration ? "bad declaration"
+                                                                       : "bad attribute list");
+            if (slash)
+                tag.kind = XmlTag::Empty;
+            length = k + (c == '>' ? 1 : 2);
+            lastNames_.clear();
+            for (const XmlAttribute& seen : tag.attributes)
+                lastNames_.push_back({seen.nameWord, seen.name.size()});
+            return Parsed::Ok;
+        }
+        if ((c == '/' || c == '?') && k + 1 == n)
+            return Parsed::Short;
         if (k == before || tag.kind == XmlTag::Close)
-            return malformed(QStringLiteral("bad attribute list"));
-        const qsizetype nameStart = k;
-        while (k < body.size() && isNameChar(body[k]))
-            ++k;
+            return bad("bad attribute list");
+        const qsizetype attrStart = k;
         XmlAttribute a;
-        a.name = body.sliced(nameStart, k - nameStart);
-        while (k < body.size() && isBlank(body[k]))
+        // Rows name their attributes as the row before did: while they do,
+        // a name is known from one word and cannot repeat an earlier one.
+        const size_t index = tag.attributes.size();
+        bool known = false;
+        if (asBefore && index < lastNames_.size()) {
+            const quint64 word = lastNames_[index].word;
+            const qsizetype size = lastNames_[index].size;
+            quint64 first8;
+            std::memcpy(&first8, p + k, 8); // the buffer's padding makes this safe
+            known = size <= 8 && wordOf(first8, size) == word && k + size < n && p[k + size] == '=';
+            if (known) {
+                a.nameWord = word;
+                k += size;
+            }
+        }
+        asBefore = known;
+        if (!known) {
+            while (k < n && isNameChar(p[k]))
+                ++k;
+        }
+        a.name = QByteArrayView(p + attrStart, k - attrStart);
+        while (k < n && isBlank(p[k]))
             ++k;
-        if (a.name.isEmpty() || k == body.size() || body[k] != '=')
-            return malformed(QStringLiteral("bad attribute"));
+        if (k == n)
+            return Parsed::Short;
+        if (a.name.isEmpty() || p[k] != '=')
+            return bad("bad attribute");
         ++k;
-        while (k < body.size() && isBlank(body[k]))
+        while (k < n && isBlank(p[k]))
             ++k;
-        if (k == body.size() || (body[k] != '"' && body[k] != '\''))
-            return malformed(QStringLiteral("attribute without quotes"));
-        const char q = body[k++];
-        const qsizetype end = body.indexOf(q, k);
-        if (end < 0)
-            return malformed(QStringLiteral("attribute without its closing quote"));
-        a.value = body.sliced(k, end - k);
-        if (a.value.contains('<'))
-            return malformed(QStringLiteral("'<' in an attribute"));
-        k = end + 1;
+        if (k == n)
+            return Parsed::Short;
+        if (p[k] != '"' && p[k] != '\'')
+            return bad("attribute without quotes");
+        const char q = p[k++];
+        const qsizetype valueStart = k;
+        // Values are mostly short: 16 bytes at a time.
+        while (true) {
+            if (k >= n)
+                return Parsed::Short;
+            const unsigned inBytes = bytemask::first16(n - k);
+            const unsigned ends = bytemask::equal16(p + k, q) & inBytes;
+            const unsigned opens = bytemask::equal16(p + k, '<') & inBytes;
+            const unsigned before = ends ? (ends & (0u - ends)) - 1 : 0xFFFFu;
+            if (opens & before)
+                return bad("'<' in an attribute");
+            if (bytemask::equal16(p + k, '&') & inBytes & before)
+                a.hasReference = true;
+            if (ends) {
+                k += bytemask::lowest(ends);
+                break;
+            }
+            k += 16;
+        }
+        a.value = QByteArrayView(p + valueStart, k - valueStart);
+        ++k;
+        if (known) {
+            tag.attributes.push_back(a);
+            continue;
+        }
+        // Names compared by their words; only longer names need memcmp.
+        std::memcpy(&a.nameWord, a.name.data(), 8); // the buffer's padding makes this safe
+        a.nameWord = wordOf(a.nameWord, a.name.size());
         for (const XmlAttribute& seen : tag.attributes)
-            if (seen.name.size() == a.name.size() && seen.name[0] == a.name[0] &&
-                seen.name == a.name)
-                return malformed(QStringLiteral("attribute given twice"));
+            if (seen.nameWord == a.nameWord &&
+                (a.name.size() <= 8 ||
+                 (seen.name.size() == a.name.size() &&
+                  std::memcmp(seen.name.data(), a.name.data(), size_t(a.name.size())) == 0)))
+                return bad("attribute given twice");
         tag.attributes.push_back(a);
     }
-    return Result::Ok;
 }

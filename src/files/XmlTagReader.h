@@ -5,12 +5,25 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <array>
 #include <vector>
 
 struct XmlAttribute {
     QByteArrayView name;
-    QByteArrayView value; // raw, between the quotes
+    QByteArrayView value;      // raw, between the quotes
+    quint64 nameWord = 0;      // see XmlTagReader::nameWord
+    bool hasReference = false; // the value holds a '&'
 };
+
+// Bytes that may stand in an element or attribute name.
+constexpr std::array<bool, 256> xmlNameChars()
+{
+    std::array<bool, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+                   c == '_' || c == '-' || c == '.' || c == ':';
+    return table;
+}
 
 // One tag: <name a="v" ...>, </name>, <name .../> or <?name ...?>.
 struct XmlTag {
@@ -21,8 +34,9 @@ struct XmlTag {
 
 // Reads the tags of an XML document one at a time, with nothing but blanks
 // between them (the data packet has no text content). A tag is parsed in
-// place: its views stay valid until the next call refills the buffer. A '>'
-// inside a quoted value does not end a tag; values are skipped with memchr.
+// place in one pass, values found from 64-byte masks; its views stay valid
+// until the next call refills the buffer. A '>' inside a quoted value does
+// not end a tag; a '<' inside one is malformed.
 class XmlTagReader {
 public:
     enum class Result { Ok, Malformed, Input }; // Input: read error or cancel
@@ -34,12 +48,25 @@ public:
     Result next(XmlTag& tag);
     const QString& why() const { return why_; } // of the last Malformed
 
-    static bool isBlank(char c);
-    static bool isNameChar(char c);
+    // A name's first eight bytes and its length in one word: names of up
+    // to eight bytes are equal exactly when their words are.
+    static quint64 nameWord(QByteArrayView name);
+    static bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    static bool isNameChar(char c) { return kNameChars[static_cast<unsigned char>(c)]; }
 
 private:
+    static constexpr std::array<bool, 256> kNameChars = xmlNameChars();
+    enum class Parsed { Ok, Malformed, Short }; // Short: the tag goes on past the bytes read
     Result malformed(const QString& why);
+    Parsed parse(const char* p, qsizetype n, XmlTag& tag, qsizetype& length);
 
     InputBuffer& input_;
     QString why_;
+    // Names of the last tag's attributes (only those up to 8 bytes are
+    // known again from their word).
+    struct LastName {
+        quint64 word;
+        qsizetype size;
+    };
+    std::vector<LastName> lastNames_;
 };

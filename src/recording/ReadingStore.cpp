@@ -23,7 +23,8 @@ const ReadingStore::PackedRow& ReadingStore::packed(int r) const
     return chunks_[static_cast<size_t>(r) >> kChunkBits][r & (kChunkRows - 1)];
 }
 
-void ReadingStore::push(const PackedRow& row)
+// Inline: the file readers append millions of rows through it.
+inline void ReadingStore::push(const PackedRow& row)
 {
     if ((rowCount_ & (kChunkRows - 1)) == 0 &&
         static_cast<size_t>(rowCount_) >> kChunkBits == chunks_.size()) {
@@ -192,8 +193,22 @@ ReadingStore::RowCodes ReadingStore::codes(int r) const
     return c;
 }
 
+bool ReadingStore::RecentCodes::sameKind(const RowCodes& c) const
+{
+    return valid && codes.channel == c.channel && codes.unit == c.unit && codes.judge == c.judge &&
+           codes.rowState == c.rowState && codes.hasNo == c.hasNo &&
+           codes.timeIsText == c.timeIsText && codes.dateSeparator == c.dateSeparator &&
+           codes.timeSeparator == c.timeSeparator;
+}
+
 void ReadingStore::appendCodes(const RowCodes& c)
 {
+    // Rows of a file mostly share their kind with the row before: then
+    // neither the kind nor the time form needs looking up.
+    if (recentCodes_.sameKind(c)) {
+        push({c.hasNo ? c.no : 0, c.time, c.value, recentCodes_.kind});
+        return;
+    }
     Kind kind;
     kind.channel = c.channel;
     kind.unit = c.unit;
@@ -209,12 +224,11 @@ void ReadingStore::appendCodes(const RowCodes& c)
         stamp.timeSeparator = c.timeSeparator;
         time = texts_.intern(stamp.text());
     }
-    if (!recentCodesValid_ || !(recentCodesKind_ == kind)) {
-        recentCodesKind_ = kind;
-        recentCodesKindId_ = kindId(kind);
-        recentCodesValid_ = true;
-    }
-    push({c.hasNo ? c.no : 0, time, c.value, recentCodesKindId_});
+    const quint32 id = kindId(kind);
+    // A stamp that had to become text (no time form left) is not repeated
+    // by the shortcut above.
+    recentCodes_ = {kind.timeForm != kTimeAsText || c.timeIsText, c, id};
+    push({c.hasNo ? c.no : 0, time, c.value, id});
 }
 
 void ReadingStore::appendRowsOf(ReadingStore&& rows)
@@ -259,5 +273,5 @@ void ReadingStore::clear()
     timeForms_.clear();
     changes_.clear();
     recentKind_ = RecentKind{};
-    recentCodesValid_ = false;
+    recentCodes_ = RecentCodes{};
 }

@@ -114,8 +114,12 @@ private:
         quint32 kind = 0;
     };
     RecentKind recentKind_;
-    // The kind of the last row appended as codes.
-    Kind recentCodesKind_;
-    quint32 recentCodesKindId_ = 0;
-    bool recentCodesValid_ = false;
+    // The last row appended as codes and its kind.
+    struct RecentCodes {
+        bool valid = false;
+        RowCodes codes;
+        quint32 kind = 0;
+        bool sameKind(const RowCodes& c) const;
+    };
+    RecentCodes recentCodes_;
 };
