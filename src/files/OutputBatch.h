@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -27,6 +28,21 @@ public:
     }
     void append(const QByteArray& bytes) { append(bytes.constData(), bytes.size()); }
     template <size_t N> void appendLiteral(const char (&text)[N]) { append(text, N - 1); }
+    // Decimal text of a whole number, '-' first when negative.
+    void appendDecimal(qint64 n)
+    {
+        char digits[20];
+        int k = 0;
+        quint64 magnitude = n < 0 ? 0u - static_cast<quint64>(n) : static_cast<quint64>(n);
+        do {
+            digits[k++] = static_cast<char>('0' + magnitude % 10);
+            magnitude /= 10;
+        } while (magnitude);
+        if (n < 0)
+            append('-');
+        while (k)
+            append(digits[--k]);
+    }
 
     const char* data() const { return data_.get(); }
     qsizetype size() const { return size_; }

@@ -24,21 +24,6 @@ void encodeField(QByteArray& out, QStringView text)
         codepage::appendEncoded(out, text.sliced(first, last - first));
 }
 
-void appendNumber(ByteBuffer& out, qint32 n)
-{
-    char digits[12];
-    int k = 0;
-    quint32 magnitude = n < 0 ? 0u - static_cast<quint32>(n) : static_cast<quint32>(n);
-    do {
-        digits[k++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (n < 0)
-        digits[k++] = '-';
-    std::reverse(digits, digits + k);
-    out.append(digits, k);
-}
-
 } // namespace
 
 bool writeTextFile(const RowSource& rows, QIODevice& out, FileProgress* progress)
@@ -54,7 +39,7 @@ bool writeTextFile(const RowSource& rows, QIODevice& out, FileProgress* progress
         const bool present = rows.read(first, count, [&](const ReadingStore& store, int r) {
             const ReadingStore::RowCodes c = store.codes(r);
             if (c.hasNo)
-                appendNumber(b, c.no);
+                b.appendDecimal(c.no);
             b.append('\t');
             if (c.timeIsText)
                 texts.append(b, store, c.time);

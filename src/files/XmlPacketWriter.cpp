@@ -19,21 +19,6 @@ const char kHead[] =
     "<FIELD attrname=\"AJudge\" fieldtype=\"string.uni\" WIDTH=\"40\"/>"
     "</FIELDS>";
 
-void appendNumber(ByteBuffer& out, qint64 n)
-{
-    char digits[24];
-    int k = 0;
-    quint64 magnitude = n < 0 ? 0u - static_cast<quint64>(n) : static_cast<quint64>(n);
-    do {
-        digits[k++] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude);
-    if (n < 0)
-        digits[k++] = '-';
-    std::reverse(digits, digits + k);
-    out.append(digits, k);
-}
-
 void escape(QByteArray& out, QStringView text)
 {
     xmlref::appendEscaped(out, text);
@@ -62,7 +47,7 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
                 if (!first)
                     b.append(' ');
                 first = false;
-                appendNumber(b, n);
+                b.appendDecimal(n);
             }
             ok = batch.flushIfFull();
         });
@@ -78,12 +63,12 @@ bool writeXmlPacket(const RowSource& rows, QIODevice& out, FileProgress* progres
             b.append("<ROW", 4);
             if (c.rowState != 0) {
                 b.append(" RowState=\"", 11);
-                appendNumber(b, c.rowState);
+                b.appendDecimal(c.rowState);
                 b.append('"');
             }
             if (c.hasNo) {
                 b.append(" ANo=\"", 6);
-                appendNumber(b, c.no);
+                b.appendDecimal(c.no);
                 b.append('"');
             }
             if (!c.timeIsText) {
