@@ -20,23 +20,14 @@ namespace {
 // hidraw keeps 64 unread reports per handle and drops newer ones.
 constexpr std::size_t kKernelQueue = 64;
 
-class HidReadQueueTest : public ::testing::Test {
+class HidReadQueueTest : public hidtest::CableReaderTest {
 protected:
-    void SetUp() override
+    hidfake::DeviceProfile profile() const override
     {
         auto profile = hidtest::cableProfile();
         profile.queueLimit = kKernelQueue;
-        cable = platform.plug(profile);
-        controller = std::make_unique<THidDeviceController>(platform);
-        device.reset(controller->CheckOutAt(0));
-        ASSERT_TRUE(device);
+        return profile;
     }
-    void TearDown() override
-    {
-        device.reset();
-        controller.reset();
-    }
-    void startReading() { device->SetOnReport(THidDataEvent(&recorder, &Recorder::Data)); }
     // Reports numbered from 0, two bytes each after the ID.
     static std::vector<quint8> numbered(int n) { return {0, quint8(n >> 8), quint8(n)}; }
     static int numberOf(const hidtest::Report& r) { return r.data[0] << 8 | r.data[1]; }
@@ -51,12 +42,6 @@ protected:
         }
         return true;
     }
-
-    hidfake::FakeHidPlatform platform;
-    std::shared_ptr<hidfake::FakeHidDevice> cable;
-    std::unique_ptr<THidDeviceController> controller;
-    std::unique_ptr<THidDevice> device;
-    Recorder recorder;
 };
 
 TEST_F(HidReadQueueTest, CableWithoutAReaderKeepsWhatTheSystemKeepsAndDropsNewerReports)

@@ -13,21 +13,8 @@ using hidtest::waitFor;
 
 namespace {
 
-class HidReadThreadTest : public ::testing::Test {
+class HidReadThreadTest : public hidtest::CableReaderTest {
 protected:
-    void SetUp() override
-    {
-        cable = platform.plug(hidtest::cableProfile());
-        controller = std::make_unique<THidDeviceController>(platform);
-        device.reset(controller->CheckOutAt(0));
-        ASSERT_TRUE(device);
-    }
-    void TearDown() override
-    {
-        device.reset();
-        controller.reset();
-    }
-    void startReading() { device->SetOnReport(THidDataEvent(&recorder, &Recorder::Data)); }
     static void pumpEvents()
     {
         for (int i = 0; i < 10; ++i)
@@ -37,12 +24,6 @@ protected:
     {
         return waitFor([&] { return recorder.reports.size() >= n; });
     }
-
-    hidfake::FakeHidPlatform platform;
-    std::shared_ptr<hidfake::FakeHidDevice> cable;
-    std::unique_ptr<THidDeviceController> controller;
-    std::unique_ptr<THidDevice> device;
-    Recorder recorder;
 };
 
 TEST_F(HidReadThreadTest, FirstByteIsTheReportIdAndTheRestTheData)

@@ -4,10 +4,13 @@
 #include "usb/THidDeviceController.h"
 #include "usb/platform/fake/FakeHidPlatform.h"
 
+#include <gtest/gtest.h>
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QObject>
 
+#include <memory>
 #include <stdexcept>
 #include <vector>
 
@@ -94,6 +97,32 @@ public:
     std::function<void(THidDevice*)> onData;
     int depth = 0;
     int maxDepth = 0;
+};
+
+// One cable plugged and checked out of a controller; startReading() binds
+// the recorder as its report handler, which starts the read thread.
+class CableReaderTest : public ::testing::Test {
+protected:
+    virtual hidfake::DeviceProfile profile() const { return cableProfile(); }
+    void SetUp() override
+    {
+        cable = platform.plug(profile());
+        controller = std::make_unique<THidDeviceController>(platform);
+        device.reset(controller->CheckOutAt(0));
+        ASSERT_TRUE(device);
+    }
+    void TearDown() override
+    {
+        device.reset();
+        controller.reset();
+    }
+    void startReading() { device->SetOnReport(THidDataEvent(&recorder, &Recorder::Data)); }
+
+    hidfake::FakeHidPlatform platform;
+    std::shared_ptr<hidfake::FakeHidDevice> cable;
+    std::unique_ptr<THidDeviceController> controller;
+    std::unique_ptr<THidDevice> device;
+    Recorder recorder;
 };
 
 } // namespace hidtest
