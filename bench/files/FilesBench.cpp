@@ -5,6 +5,7 @@
 // work on a worker thread while the event loop runs a 1 ms timer, as the
 // window does it.
 #include "Figures.h"
+#include "ReadingValues.h"
 
 #include "files/FileProgress.h"
 #include "files/RowSource.h"
@@ -38,20 +39,14 @@ constexpr int kMillion = 1'000'000;
 std::unique_ptr<ReadingTable> recordedTable(int rows)
 {
     auto table = std::make_unique<ReadingTable>();
-    std::vector<QString> values;
-    for (int tenths = -2000; tenths <= 13720; ++tenths)
-        values.push_back(QStringLiteral("%1%2.%3")
-                             .arg(tenths < 0 ? u'-' : u' ')
-                             .arg(std::abs(tenths) / 10, 3, 10, QLatin1Char('0'))
-                             .arg(std::abs(tenths) % 10));
+    const std::vector<QString> values = readoutValueTexts();
     const QString channels[3] = {"T1", "T2", "T1-T2"};
     const QString judges[2] = {"Pass", "Fail"};
     // Wall-clock stamps without a zone: stepping them costs no time-zone look-up.
     const QDateTime start(QDate(2024, 5, 6), QTime(9, 3, 7), Qt::UTC);
     for (int n = 0; n < rows; ++n) {
-        const size_t v = (static_cast<size_t>(n / 7) * 13 + n % 5) % values.size();
-        table->appendRecorded(n + 1, start.addSecs(n), channels[(n / 100) % 3], values[v], "#-K",
-                              judges[(n / 20) % 2]);
+        table->appendRecorded(n + 1, start.addSecs(n), channels[(n / 100) % 3],
+                              driftingValue(values, n), "#-K", judges[(n / 20) % 2]);
     }
     return table;
 }

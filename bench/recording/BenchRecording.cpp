@@ -3,6 +3,7 @@
 // stamp, the grid following the new row) without painting; the grid jump
 // includes painting the grid offscreen.
 #include "Figures.h"
+#include "ReadingValues.h"
 
 #include "recording/ReadingGrid.h"
 #include "recording/ReadingTable.h"
@@ -21,30 +22,17 @@ constexpr int kTenMillion = 10'000'000;
 constexpr int kBatch = 1000;
 constexpr int kBatches = 21;
 
-// Value texts as the readout gives them: sign position, four digits and a
-// decimal point, from -200.0 to 1372.0. The channel shown changes every
+// Readings as a steady process gives them. The channel shown changes every
 // hundred readings, the judgement every twenty, the unit every thousand.
 struct ReadingSource {
-    ReadingSource()
-    {
-        for (int tenths = -2000; tenths <= 13720; ++tenths) {
-            const int magnitude = std::abs(tenths);
-            values.push_back(QStringLiteral("%1%2.%3")
-                                 .arg(tenths < 0 ? u'-' : u' ')
-                                 .arg(magnitude / 10, 3, 10, QLatin1Char('0'))
-                                 .arg(magnitude % 10));
-        }
-    }
     ReadingTexts next()
     {
         ++n;
-        // A slow drift with jitter, so values repeat as a steady process does.
-        const size_t v = (static_cast<size_t>(n / 7) * 13 + n % 5) % values.size();
-        return ReadingTexts{channels[(n / 100) % 3], values[v], units[(n / 1000) % 2],
-                            judges[(n / 20) % 2]};
+        return ReadingTexts{channels[(n / 100) % 3], driftingValue(values, n),
+                            units[(n / 1000) % 2], judges[(n / 20) % 2]};
     }
 
-    std::vector<QString> values;
+    std::vector<QString> values = readoutValueTexts();
     const QString channels[3] = {QStringLiteral("T1"), QStringLiteral("T2"),
                                  QStringLiteral("T1-T2")};
     const QString units[2] = {QStringLiteral("#-K"), QStringLiteral("?-K")};
