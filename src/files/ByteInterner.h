@@ -29,22 +29,37 @@ public:
     static Key keyOfPadded(QByteArrayView bytes);
 
     quint32 find(const Key& key) const;
+    // Starts loading the slot where a find of the key begins, so that the
+    // find, issued after other work, does not wait for memory.
+    void prefetch(const Key& key) const;
     void insert(const Key& key, quint32 id);
 
 private:
     static constexpr quint32 kInline = 16;
-    // One cache line holds two slots with their keys: a lookup touches one.
+    static constexpr quint32 kShort = 8;
     static void hash(const Key& key);
+    // Keys up to 8 bytes (most values and every channel, unit and
+    // judgement) in 16-byte slots: tens of thousands of distinct values
+    // stay within the core's own cache, where a lookup costs least.
+    struct ShortSlot {
+        quint64 word = 0;
+        quint32 id = kMissing;
+        quint32 size = 0;
+    };
+    // Longer keys: one cache line holds two slots with their keys.
     struct Slot {
         quint64 hash = 0;
         quint32 id = kMissing;
         quint32 size = 0;
         quint64 word[2] = {0, 0}; // the key, or its offset in keys_ in word[0]
     };
-    void grow();
+    template <typename S> static void grow(std::vector<S>& table);
+    template <typename S> static S& freeSlot(std::vector<S>& table, quint64 hash);
 
+    std::vector<ShortSlot> shortSlots_ = std::vector<ShortSlot>(1024);
     std::vector<Slot> slots_ = std::vector<Slot>(1024);
     std::vector<char> keys_;
+    size_t shortUsed_ = 0;
     size_t used_ = 0;
 };
 
@@ -82,12 +97,32 @@ inline void ByteInterner::hash(const Key& key)
     key.hashed = true;
 }
 
+inline void ByteInterner::prefetch(const Key& key) const
+{
+    if (!key.hashed)
+        hash(key);
+    if (key.bytes.size() <= kShort)
+        __builtin_prefetch(&shortSlots_[key.hash & (shortSlots_.size() - 1)]);
+    else
+        __builtin_prefetch(&slots_[key.hash & (slots_.size() - 1)]);
+}
+
 inline quint32 ByteInterner::find(const Key& key) const
 {
     if (!key.hashed)
         hash(key);
-    const size_t mask = slots_.size() - 1;
     const auto n = static_cast<quint32>(key.bytes.size());
+    if (n <= kShort) {
+        const size_t mask = shortSlots_.size() - 1;
+        for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
+            const ShortSlot& s = shortSlots_[i];
+            if (s.id == kMissing)
+                return kMissing;
+            if (s.word == key.word[0] && s.size == n)
+                return s.id;
+        }
+    }
+    const size_t mask = slots_.size() - 1;
     for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
         const Slot& s = slots_[i];
         if (s.id == kMissing)

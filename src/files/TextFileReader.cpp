@@ -48,10 +48,16 @@ class TokenTexts {
 public:
     explicit TokenTexts(ReadingStore& rows) : rows_(rows) {}
 
+    // A quoted token with doubled quotes inside: its text is not its bytes.
+    static bool undoubles(const TextToken& token)
+    {
+        return token.quoted && token.raw.contains('"');
+    }
+
     // Channel, unit and judgement mostly repeat the line before.
     quint32 id(int column, const TextToken& token)
     {
-        if (token.quoted && token.raw.contains('"'))
+        if (undoubles(token))
             return rows_.internText(token.text());
         const ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
         if (column == static_cast<int>(ReadingField::AValue))
@@ -66,9 +72,18 @@ public:
         return found;
     }
 
+    // The value's key, its slot already on the way from memory (values are
+    // many and looked up last).
+    ByteInterner::Key valueKey(const TextToken& token) const
+    {
+        ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
+        cache_.prefetch(key);
+        return key;
+    }
+
     quint32 id(const TextToken& token)
     {
-        if (token.quoted && token.raw.contains('"'))
+        if (undoubles(token))
             return rows_.internText(token.text());
         return id(ByteInterner::keyOfPadded(token.raw));
     }
@@ -208,18 +223,24 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
                                                      : QStringLiteral("unclosed quote")));
         if (count == 0)
             continue;
+        constexpr int kValue = static_cast<int>(ReadingField::AValue);
+        const bool plainValue = count > kValue && !texts.undoubles(tokens[kValue]);
+        ByteInterner::Key valueKey;
+        if (plainValue)
+            valueKey = texts.valueKey(tokens[kValue]);
         ReadingStore::RowCodes c;
         const auto no = recordNumber(tokens[0]);
         if (!no)
             return LoadOutcome::failure(QStringLiteral("line %1: no record number").arg(lineNo));
         c.no = *no;
         c.rowState = kRowStateAdded;
-        if (count < 2 || (tokens[1].quoted && tokens[1].raw.contains('"')) ||
-            !stamps.read(tokens[1].raw, c))
+        if (count < 2 || texts.undoubles(tokens[1]) || !stamps.read(tokens[1].raw, c))
             c.time = count < 2 ? texts.empty() : texts.id(tokens[1]);
         quint32* ids[] = {&c.channel, &c.value, &c.unit, &c.judge};
         for (int t = 2; t < kReadingFieldCount; ++t)
-            *ids[t - 2] = t < count ? texts.id(t, tokens[t]) : texts.empty();
+            *ids[t - 2] = t == kValue && plainValue ? texts.id(valueKey)
+                          : t < count               ? texts.id(t, tokens[t])
+                                                    : texts.empty();
         if (rows.rowCount() == std::numeric_limits<int>::max())
             return LoadOutcome::failure(QStringLiteral("too many rows"));
         rows.appendCodes(c);
