@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <cstring>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -53,7 +55,43 @@ inline unsigned equal16(const char* p, char c)
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
     return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(c))));
 }
+
+// Over 16 bytes loaded once: the masks of three bytes.
+struct Masks16 {
+    unsigned a, b, c;
+};
+inline Masks16 equal16(const char* p, char a, char b, char c)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const auto mask = [v](char x) {
+        return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(x))));
+    };
+    return {mask(a), mask(b), mask(c)};
+}
+
+// Whether the first `size` (up to 16) bytes of a and b are the same; 16
+// bytes of each must be readable.
+inline bool samePrefix16(const char* a, const char* b, int size)
+{
+    const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a));
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b));
+    const auto same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(x, y)));
+    const unsigned wanted = (1u << size) - 1;
+    return (same & wanted) == wanted;
+}
 #else
+struct Masks16 {
+    unsigned a, b, c;
+};
+inline unsigned equal16(const char* p, char c);
+inline Masks16 equal16(const char* p, char a, char b, char c)
+{
+    return {equal16(p, a), equal16(p, b), equal16(p, c)};
+}
+inline bool samePrefix16(const char* a, const char* b, int size)
+{
+    return std::memcmp(a, b, static_cast<size_t>(size)) == 0;
+}
 inline unsigned equal16(const char* p, char c)
 {
     unsigned mask = 0;

@@ -12,6 +12,32 @@ quint64 wordOf(quint64 first8, qsizetype size)
     return (first8 & bytemask::first(8 * std::min<qsizetype>(size, 8))) ^ (quint64(size) << 56);
 }
 
+enum class ValueEnd { Found, Short, OpenBracket };
+
+// Finds the quote that closes a value starting at k; values are mostly
+// short, so 16 bytes are looked at a time.
+Q_ALWAYS_INLINE ValueEnd findValueEnd(const char* p, qsizetype n, char quote, qsizetype& k,
+                                      bool& hasReference)
+{
+    while (true) {
+        if (k >= n)
+            return ValueEnd::Short;
+        const unsigned inBytes = bytemask::first16(n - k);
+        const bytemask::Masks16 marks = bytemask::equal16(p + k, quote, '<', '&');
+        const unsigned ends = marks.a & inBytes;
+        const unsigned before = (ends ? (ends & (0u - ends)) - 1 : 0xFFFFu) & inBytes;
+        if (marks.b & before)
+            return ValueEnd::OpenBracket;
+        if (marks.c & before)
+            hasReference = true;
+        if (ends) {
+            k += bytemask::lowest(ends);
+            return ValueEnd::Found;
+        }
+        k += 16;
+    }
+}
+
 } // namespace
 
 quint64 XmlTagReader::nameWord(QByteArrayView name)
@@ -53,6 +79,10 @@ XmlTagReader::Result XmlTagReader::next(XmlTag& tag)
         return malformed(QStringLiteral("text outside an element"));
     while (true) {
         qsizetype length = 0;
+        if (parseLikeLast(input_.data(), input_.size(), tag, length)) {
+            input_.consume(length);
+            return Result::Ok;
+        }
         switch (parse(input_.data(), input_.size(), tag, length)) {
         case Parsed::Ok: input_.consume(length); return Result::Ok;
         case Parsed::Malformed: return Result::Malformed;
@@ -114,6 +144,7 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
             lastNames_.clear();
             for (const XmlAttribute& seen : tag.attributes)
                 lastNames_.push_back({seen.nameWord, seen.name.size()});
+            learnShape(p, tag, length);
             return Parsed::Ok;
         }
         if ((c == '/' || c == '?') && k + 1 == n)
@@ -158,23 +189,10 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
             return bad("attribute without quotes");
         const char q = p[k++];
         const qsizetype valueStart = k;
-        // Values are mostly short: 16 bytes at a time.
-        while (true) {
-            if (k >= n)
-                return Parsed::Short;
-            const unsigned inBytes = bytemask::first16(n - k);
-            const unsigned ends = bytemask::equal16(p + k, q) & inBytes;
-            const unsigned opens = bytemask::equal16(p + k, '<') & inBytes;
-            const unsigned before = ends ? (ends & (0u - ends)) - 1 : 0xFFFFu;
-            if (opens & before)
-                return bad("'<' in an attribute");
-            if (bytemask::equal16(p + k, '&') & inBytes & before)
-                a.hasReference = true;
-            if (ends) {
-                k += bytemask::lowest(ends);
-                break;
-            }
-            k += 16;
+        switch (findValueEnd(p, n, q, k, a.hasReference)) {
+        case ValueEnd::Found: break;
+        case ValueEnd::Short: return Parsed::Short;
+        case ValueEnd::OpenBracket: return bad("'<' in an attribute");
         }
         a.value = QByteArrayView(p + valueStart, k - valueStart);
         ++k;
@@ -193,4 +211,69 @@ XmlTagReader::Parsed XmlTagReader::parse(const char* p, qsizetype n, XmlTag& tag
                 return bad("attribute given twice");
         tag.attributes.push_back(a);
     }
+}
+
+void XmlTagReader::learnShape(const char* p, const XmlTag& tag, qsizetype length)
+{
+    shape_.valid = false;
+    if ((tag.kind != XmlTag::Open && tag.kind != XmlTag::Empty) || tag.attributes.empty())
+        return;
+    shape_.pieces.resize(tag.attributes.size() + 1);
+    qsizetype from = 0; // where the next piece starts
+    for (size_t i = 0; i <= tag.attributes.size(); ++i) {
+        const bool last = i == tag.attributes.size();
+        const qsizetype to = last ? length : tag.attributes[i].value.data() - p;
+        ShapePiece& piece = shape_.pieces[i];
+        if (to - from > qsizetype(sizeof piece.bytes))
+            return;
+        piece.size = int(to - from);
+        std::memcpy(piece.bytes, p + from, size_t(piece.size));
+        if (!last) {
+            const XmlAttribute& a = tag.attributes[i];
+            piece.quote = p[to - 1];
+            piece.nameOffset = int(a.name.data() - (p + from));
+            piece.nameSize = int(a.name.size());
+            piece.nameWord = a.nameWord;
+            from = to + a.value.size() + 1;
+        }
+    }
+    shape_.kind = tag.kind;
+    shape_.nameSize = int(tag.name.size());
+    shape_.valid = true;
+}
+
+// Byte for byte the pieces of the last tag with values between them, each
+// value scanned as the full parse does it: the outcome is the one the full
+// parse would give.
+bool XmlTagReader::parseLikeLast(const char* p, qsizetype n, XmlTag& tag, qsizetype& length) const
+{
+    if (!shape_.valid)
+        return false;
+    const size_t count = shape_.pieces.size() - 1;
+    tag.attributes.resize(count);
+    XmlAttribute* attributes = tag.attributes.data();
+    const ShapePiece* pieces = shape_.pieces.data();
+    qsizetype k = 0;
+    for (size_t i = 0;; ++i) {
+        const ShapePiece& piece = pieces[i];
+        if (k + piece.size > n || !bytemask::samePrefix16(p + k, piece.bytes, piece.size))
+            return false;
+        const qsizetype pieceStart = k;
+        k += piece.size;
+        if (i == count)
+            break;
+        XmlAttribute& a = attributes[i];
+        a.hasReference = false;
+        const qsizetype valueStart = k;
+        if (findValueEnd(p, n, piece.quote, k, a.hasReference) != ValueEnd::Found)
+            return false;
+        a.name = QByteArrayView(p + pieceStart + piece.nameOffset, piece.nameSize);
+        a.nameWord = piece.nameWord;
+        a.value = QByteArrayView(p + valueStart, k - valueStart);
+        ++k;
+    }
+    tag.kind = shape_.kind;
+    tag.name = QByteArrayView(p + 1, shape_.nameSize);
+    length = k;
+    return true;
 }

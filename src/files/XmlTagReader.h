@@ -59,6 +59,10 @@ private:
     enum class Parsed { Ok, Malformed, Short }; // Short: the tag goes on past the bytes read
     Result malformed(const QString& why);
     Parsed parse(const char* p, qsizetype n, XmlTag& tag, qsizetype& length);
+    // The tag read as one shaped like the last: false when it is not (or
+    // not whole in the bytes read), and the full parse decides.
+    bool parseLikeLast(const char* p, qsizetype n, XmlTag& tag, qsizetype& length) const;
+    void learnShape(const char* p, const XmlTag& tag, qsizetype length);
 
     InputBuffer& input_;
     QString why_;
@@ -69,4 +73,25 @@ private:
         qsizetype size;
     };
     std::vector<LastName> lastNames_;
+    // The bytes around the values of the last tag: from its '<' to the first
+    // value, between a value's closing quote and the next value, and from
+    // the last closing quote to the end. Rows of a packet repeat them
+    // exactly, so the next tag is known from comparing these pieces and
+    // finding each value's end. Only tags whose pieces are up to 16 bytes
+    // long have a shape.
+    struct ShapePiece {
+        char bytes[16];
+        int size;
+        char quote;     // that closes the value after the piece
+        int nameOffset; // of the attribute's name within the piece
+        int nameSize;
+        quint64 nameWord;
+    };
+    struct Shape {
+        bool valid = false;
+        XmlTag::Kind kind = XmlTag::Open;
+        int nameSize = 0;               // of the element, after the '<'
+        std::vector<ShapePiece> pieces; // one per attribute, then the end
+    };
+    Shape shape_;
 };

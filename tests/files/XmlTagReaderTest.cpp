@@ -117,3 +117,70 @@ TEST(TagSequence, NamesLikeTheTagBeforeAreStillCheckedWhereTheyDiffer)
 }
 
 } // namespace
+
+namespace {
+
+// A tag after one of the same shape is known from comparing the bytes
+// around its values: whatever the second tag holds, it must read exactly as
+// it reads on its own.
+struct Outcome {
+    XmlTagReader::Result result = XmlTagReader::Result::Ok;
+    XmlTag::Kind kind = XmlTag::Open;
+    QByteArray name;
+    std::vector<std::tuple<QByteArray, QByteArray, bool>> attributes;
+    qsizetype left = 0;
+    bool operator==(const Outcome& o) const
+    {
+        return result == o.result && kind == o.kind && name == o.name &&
+               attributes == o.attributes && left == o.left;
+    }
+};
+
+Outcome lastTagOf(const QByteArray& bytes, int tags)
+{
+    QBuffer device;
+    device.setData(bytes);
+    device.open(QIODevice::ReadOnly);
+    InputBuffer input(device);
+    XmlTagReader reader(input);
+    XmlTag tag;
+    Outcome out;
+    out.result = XmlTagReader::Result::Ok;
+    for (int t = 0; t < tags && out.result == XmlTagReader::Result::Ok; ++t)
+        out.result = reader.next(tag);
+    if (out.result != XmlTagReader::Result::Ok)
+        return out;
+    out.kind = tag.kind;
+    out.name = tag.name.toByteArray();
+    for (const XmlAttribute& a : tag.attributes)
+        out.attributes.emplace_back(a.name.toByteArray(), a.value.toByteArray(), a.hasReference);
+    out.left = input.size();
+    return out;
+}
+
+class SameShapeTest : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(SameShapeTest, ReadsAsTheTagAlone)
+{
+    const QByteArray first = "<ROW RowState=\"4\" ANo=\"1\" AValue=\" 1.0\"/>";
+    const QByteArray second = GetParam();
+    const Outcome alone = lastTagOf(second + "x", 1);
+    const Outcome after = lastTagOf(first + second + "x", 2);
+    EXPECT_TRUE(after == alone) << second.constData();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tags, SameShapeTest,
+    ::testing::Values(
+        "<ROW RowState=\"4\" ANo=\"12345\" AValue=\"\"/>",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=\"a&amp;b\"/>",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=\"a<b\"/>",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=\"a>b 'c'\"/>",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=\"vvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvvv\">",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=\" 1.0\" AValue=\"2\"/>",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=' 1.0'/>",
+        "<ROW RowState=\"4\"  ANo=\"2\" AValue=\" 1.0\"/>", "<ROW RowState=\"4\" ANo=\"2\"/>",
+        "<ROW RowState=\"4\" ANo=\"2\" AValue=\"", "<ROW RowState=\"4\" ANo=\"2\" AValue=\" 1.0\"",
+        "<ROWS RowState=\"4\"/>"));
+
+} // namespace
