@@ -91,6 +91,55 @@ bool sameName(const PacketField& field, const XmlAttribute& a)
              std::memcmp(field.name.data(), a.name.data(), size_t(a.name.size())) == 0));
 }
 
+// A recorded table logs its rows as "n 0 4" with n counting up by one: the
+// next such triple is known by comparing the bytes with its text, and only
+// other triples need their digits summed.
+class AddedRunText {
+public:
+    void restart(qint64 first)
+    {
+        next_ = first;
+        const QByteArray digits = QByteArray::number(first);
+        size_ = int(digits.size());
+        std::memcpy(text_, digits.constData(), size_t(size_));
+        std::memcpy(text_ + size_, " 0 4", 4);
+        valid_ = true;
+    }
+    // Whether the bytes start with the next triple, ended by a blank or the
+    // closing quote (which must be among the bytes).
+    bool matches(const char* p, qsizetype n, char quote) const
+    {
+        const int length = size_ + 4;
+        return valid_ && n > length && std::memcmp(p, text_, size_t(length)) == 0 &&
+               (p[length] == ' ' || p[length] == quote);
+    }
+    qint64 next() const { return next_; }
+    int size() const { return size_ + 4; }
+    // On to the triple after: the text counts up as the number does.
+    void step()
+    {
+        if (next_ == kMaxNumber) {
+            valid_ = false;
+            return;
+        }
+        ++next_;
+        int d = size_ - 1;
+        while (d >= 0 && text_[d] == '9')
+            text_[d--] = '0';
+        if (d >= 0) {
+            ++text_[d];
+            return;
+        }
+        restart(next_); // one digit more
+    }
+
+private:
+    bool valid_ = false;
+    qint64 next_ = 0;
+    int size_ = 0;    // of the number's digits
+    char text_[16]{}; // its digits, then " 0 4"
+};
+
 class PacketParser {
 public:
     // bytesOnly: a declared UTF-8 is not honoured (the file proved not to be).
@@ -141,6 +190,8 @@ private:
     std::optional<qint64> number(const Attribute& a, bool allowSign, qint64 min, Stop& stop);
     Stop textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id);
     Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
+    int columnOf(size_t k, const Attribute& a);
+    static constexpr int kRowStateColumn = -2;
 
     InputBuffer input_;
     XmlTagReader tags_;
@@ -152,6 +203,7 @@ private:
     ByteInterner texts_; // raw attribute bytes -> pool id
     quint32 emptyId_ = ByteInterner::kMissing;
     std::array<size_t, 8> fieldGuess_{};
+    std::vector<int> columns_; // of the row being read: its attributes' fields
     StampReader stamps_;
     // Up to 16 bytes, as the words of their key.
     struct Recent {
@@ -300,6 +352,7 @@ Stop PacketParser::readParams(ChangeList& changes)
             bool hadLog = !changes.isEmpty();
             if (hadLog)
                 return fail(QStringLiteral("CHANGE_LOG given twice"));
+            AddedRunText added;
             // Digits straight from the buffer, consumed a buffer at a time.
             bool closed = false;
             while (!closed) {
@@ -309,25 +362,41 @@ Stop PacketParser::readParams(ChangeList& changes)
                 const char* p = input_.data();
                 const qsizetype n = input_.size();
                 qsizetype i = 0;
-                for (; i < n; ++i) {
-                    const char d = p[i];
-                    if (d >= '0' && d <= '9') {
-                        number = (number < 0 ? 0 : number * 10) + (d - '0');
-                        if (number > kMaxNumber)
-                            return fail(QStringLiteral("CHANGE_LOG number out of range"));
+                while (i < n) {
+                    if (inTriple == 0 && number < 0 && added.matches(p + i, n - i, quote)) {
+                        changes.append({added.next(), 0, 4});
+                        i += added.size();
+                        added.step();
                         continue;
                     }
+                    auto digit = static_cast<unsigned>(static_cast<unsigned char>(p[i]) - '0');
+                    if (digit <= 9) {
+                        // A run of digits; a number cut by the buffer's end goes on in
+                        // the next one.
+                        qint64 value = number < 0 ? 0 : number;
+                        do {
+                            value = value * 10 + digit;
+                            if (value > kMaxNumber)
+                                return fail(QStringLiteral("CHANGE_LOG number out of range"));
+                        } while (++i < n && (digit = static_cast<unsigned>(
+                                                 static_cast<unsigned char>(p[i]) - '0')) <= 9);
+                        number = value;
+                        if (i == n)
+                            break;
+                    }
+                    const char d = p[i++];
                     if (number >= 0) {
                         triple[inTriple++] = number;
                         number = -1;
                         if (inTriple == 3) {
                             changes.append({triple[0], triple[1], triple[2]});
+                            if (triple[1] == 0 && triple[2] == 4 && triple[0] < kMaxNumber)
+                                added.restart(triple[0] + 1);
                             inTriple = 0;
                         }
                     }
                     if (d == quote) {
                         closed = true;
-                        ++i;
                         break;
                     }
                     if (d != ' ')
@@ -367,8 +436,23 @@ std::optional<qint64> PacketParser::number(const Attribute& a, bool allowSign, q
 {
     stop = Stop::None;
     const QByteArrayView raw = a.value;
-    if (!a.hasReference)
+    if (!a.hasReference) {
+        // Up to nine digits cannot leave the range while they are summed.
+        const qsizetype sign = allowSign && !raw.isEmpty() && raw[0] == '-' ? 1 : 0;
+        const qsizetype digits = raw.size() - sign;
+        if (digits > 0 && digits <= 9) {
+            qint64 value = 0;
+            for (qsizetype i = sign; i < raw.size(); ++i) {
+                const unsigned digit = static_cast<unsigned char>(raw[i]) - unsigned('0');
+                if (digit > 9)
+                    return std::nullopt;
+                value = value * 10 + digit;
+            }
+            value = sign ? -value : value;
+            return value < min ? std::nullopt : std::optional<qint64>(value);
+        }
         return decimal(raw, allowSign, min, kMaxNumber);
+    }
     if ((stop = decode(raw, scratch_)) != Stop::None)
         return std::nullopt;
     return decimal(QStringView(scratch_), allowSign, min, kMaxNumber);
@@ -406,6 +490,21 @@ Stop PacketParser::textId(const ByteInterner::Key& key, ReadingStore& rows, quin
     return Stop::None;
 }
 
+// Rows list their fields in the same order: the field that came at this
+// place last time is tried first.
+int PacketParser::columnOf(size_t k, const Attribute& a)
+{
+    size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
+    if (guess < fields_.size() && sameName(fields_[guess], a))
+        return fields_[guess].column;
+    for (size_t f = 0; f < fields_.size(); ++f)
+        if (sameName(fields_[f], a)) {
+            guess = f;
+            return fields_[f].column;
+        }
+    return -1;
+}
+
 Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
 {
     if (emptyId_ == ByteInterner::kMissing)
@@ -414,10 +513,24 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
     c.hasNo = false;
     c.time = c.channel = c.value = c.unit = c.judge = emptyId_;
     quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
+    // The fields first, so that the value's slot in the byte cache is on its
+    // way from memory while the other attributes are read.
+    static const quint64 kRowState = XmlTagReader::nameWord("RowState");
+    constexpr int kValue = static_cast<int>(ReadingField::AValue);
+    columns_.resize(tag.attributes.size());
+    ByteInterner::Key valueKey;
     for (size_t k = 0; k < tag.attributes.size(); ++k) {
         const Attribute& a = tag.attributes[k];
-        static const quint64 kRowState = XmlTagReader::nameWord("RowState");
-        if (a.nameWord == kRowState) {
+        columns_[k] = a.nameWord == kRowState ? kRowStateColumn : columnOf(k, a);
+        if (columns_[k] == kValue) {
+            valueKey = ByteInterner::keyOfPadded(a.value);
+            texts_.prefetch(valueKey);
+        }
+    }
+    for (size_t k = 0; k < tag.attributes.size(); ++k) {
+        const Attribute& a = tag.attributes[k];
+        const int column = columns_[k];
+        if (column == kRowStateColumn) {
             Stop stop;
             const auto state = number(a, false, 0, stop);
             if (stop != Stop::None)
@@ -426,20 +539,6 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
                 return fail(QStringLiteral("bad RowState"));
             c.rowState = static_cast<qint32>(*state);
             continue;
-        }
-        // Rows list their fields in the same order: try the field that
-        // came at this place last time first.
-        int column = -1;
-        size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
-        if (guess < fields_.size() && sameName(fields_[guess], a)) {
-            column = fields_[guess].column;
-        } else {
-            for (size_t f = 0; f < fields_.size(); ++f)
-                if (sameName(fields_[f], a)) {
-                    column = fields_[f].column;
-                    guess = f;
-                    break;
-                }
         }
         if (column == static_cast<int>(ReadingField::ANo)) {
             Stop stop;
@@ -453,6 +552,9 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
         } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
                    !a.hasReference && stamps_.read(a.value, c)) {
             continue;
+        } else if (column == kValue) {
+            if (Stop s = textId(valueKey, rows, c.value); s != Stop::None)
+                return s;
         } else if (column > 0) {
             if (Stop s = textId(column, a.value, rows, *ids[column]); s != Stop::None)
                 return s;

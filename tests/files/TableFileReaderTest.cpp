@@ -196,6 +196,44 @@ TEST_F(ApplyTest, APacketReplacesTheTableWithItsRowsAndChangeList)
     EXPECT_EQ(table.currentRow(), 0);
 }
 
+// Runs of "n 0 4" are read from their text; the list must come out the
+// same wherever a run breaks, gains a digit or ends.
+struct ChangeLogCase {
+    const char* log;
+    std::vector<qint64> numbers; // empty: the packet fails
+};
+
+class ChangeLogTest : public ::testing::TestWithParam<ChangeLogCase> {};
+
+TEST_P(ChangeLogTest, GivesTheTriplesAsWritten)
+{
+    const QByteArray packet =
+        QByteArray(
+            R"(<?xml version="1.0" standalone="yes"?><DATAPACKET Version="2.0"><METADATA><FIELDS>)"
+            R"(<FIELD attrname="ANo" fieldtype="i4"/><FIELD attrname="ATime" fieldtype="string.uni"/>)"
+            R"(<FIELD attrname="AT1T2" fieldtype="string.uni"/><FIELD attrname="AValue" fieldtype="string.uni"/>)"
+            R"(<FIELD attrname="AUnit" fieldtype="string.uni"/><FIELD attrname="AJudge" fieldtype="string.uni"/>)"
+            R"(</FIELDS><PARAMS CHANGE_LOG=")") +
+        GetParam().log + R"("/></METADATA><ROWDATA></ROWDATA></DATAPACKET>)";
+    const LoadOutcome out = readTableBytes(TableFormat::XmlPacket, packet);
+    ASSERT_EQ(out.ok, !GetParam().numbers.empty()) << out.error.toStdString();
+    if (out.ok) {
+        EXPECT_EQ(out.staged.rows.changes().numbers(), GetParam().numbers);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Packets, ChangeLogTest,
+    ::testing::Values(
+        ChangeLogCase{"8 0 4 9 0 4 10 0 4 11 0 4", {8, 0, 4, 9, 0, 4, 10, 0, 4, 11, 0, 4}},
+        ChangeLogCase{"1 0 4 2 0 45 3 0 4", {1, 0, 4, 2, 0, 45, 3, 0, 4}},
+        ChangeLogCase{"1 0 4 2 0 4 02 0 4 3 0 1 4 0 4",
+                      {1, 0, 4, 2, 0, 4, 2, 0, 4, 3, 0, 1, 4, 0, 4}},
+        ChangeLogCase{"1 0 4 2 0 4 2", {}}, ChangeLogCase{"1 0 4 2 0 4x", {}},
+        ChangeLogCase{"99 0 4 100 0 4  101 0 4 ", {99, 0, 4, 100, 0, 4, 101, 0, 4}},
+        ChangeLogCase{"2147483646 0 4 2147483647 0 4", {2147483646, 0, 4, 2147483647, 0, 4}},
+        ChangeLogCase{"2147483647 0 4 2147483648 0 4", {}}));
+
 TEST(ChangeListOverflow, ARunAtTheLargestPositionTakesNoMoreTriples)
 {
     ChangeList changes;
