@@ -8,6 +8,18 @@
 
 namespace {
 
+// The bytes behind a tag reader.
+struct TagSource {
+    explicit TagSource(const QByteArray& bytes) : input(device), reader(input)
+    {
+        device.setData(bytes);
+        device.open(QIODevice::ReadOnly);
+    }
+    QBuffer device;
+    InputBuffer input;
+    XmlTagReader reader;
+};
+
 struct TagCase {
     const char* bytes;
     XmlTag::Kind kind;
@@ -84,11 +96,8 @@ TEST(MalformedTag, NamesOfOtherLengthsAreNoRepeat)
     // Names whose lengths differ by 256 share the low byte of their length.
     const QByteArray name(300, 'n');
     const QByteArray bytes = "<a " + name + "=\"1\" " + name.first(44) + "=\"2\"/>";
-    QBuffer device;
-    device.setData(bytes);
-    device.open(QIODevice::ReadOnly);
-    InputBuffer input(device);
-    XmlTagReader reader(input);
+    TagSource source(bytes);
+    XmlTagReader& reader = source.reader;
     XmlTag tag;
     ASSERT_EQ(reader.next(tag), XmlTagReader::Result::Ok) << reader.why().toStdString();
     EXPECT_EQ(tag.attributes.size(), 2u);
@@ -138,11 +147,9 @@ struct Outcome {
 
 Outcome lastTagOf(const QByteArray& bytes, int tags)
 {
-    QBuffer device;
-    device.setData(bytes);
-    device.open(QIODevice::ReadOnly);
-    InputBuffer input(device);
-    XmlTagReader reader(input);
+    TagSource source(bytes);
+    InputBuffer& input = source.input;
+    XmlTagReader& reader = source.reader;
     XmlTag tag;
     Outcome out;
     out.result = XmlTagReader::Result::Ok;
