@@ -18,7 +18,8 @@ namespace guest {
 QStringList cableLog();
 
 // Binds the gadget to the dummy controller (plugged in) or unbinds it, and
-// waits until its hidraw node has appeared or gone; false after 30 s.
+// waits until its hidraw node has appeared or gone and udevd has handled
+// every event; false after 30 s.
 bool plugCable(bool plugged);
 
 // "USB to Serial" on the virtual bus, without USB parent: the kernel hands

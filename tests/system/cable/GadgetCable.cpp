@@ -8,6 +8,12 @@
 // sends an input report every 10 ms carrying the meter bytes that arrived
 // meanwhile, and a report without any after each message.
 //
+// Without an OUT endpoint the kernel's HID function holds one report from
+// the host at a time, feature or output: a report not read before the next
+// arrives is lost (the program sends the speed, the preamble and a command
+// within a few milliseconds). So the cable runs at real-time priority and is
+// never kept from reading by udevd's workers or the program under test.
+//
 // Every feature and output report the cable receives is appended to the log
 // as one line, "feature 00 60 09 ..." or "output 01 07 00 ...", the bytes
 // after the report ID. The tests unplug and replug the cable themselves by
@@ -17,6 +23,7 @@
 //   output report  byte 0: k, 1..k: bytes to the meter
 //   feature report bytes 0-3: baud rate (little-endian), 4: 3, 5-8: 0
 #include <poll.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -201,6 +208,10 @@ int main(int argc, char** argv)
     FILE* log = std::fopen(logPath, "a");
     if (!log || !makeGadget())
         return 1;
+    sched_param priority{};
+    priority.sched_priority = 50;
+    if (::sched_setscheduler(0, SCHED_FIFO, &priority) != 0)
+        std::perror("cable: real-time priority");
     int fd = -1;
     for (int i = 0; i < 1000 && fd < 0; ++i) {
         fd = ::open("/dev/hidg0", O_RDWR | O_NONBLOCK | O_CLOEXEC);
