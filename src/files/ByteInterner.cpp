@@ -47,7 +47,7 @@ void ByteInterner::insert(const Key& key, quint32 id)
     ++used_;
 }
 
-// Short table keep no hash: it is worked out again from the key's word.
+// Short slots keep no hash: it is worked out again from the key's word.
 template <typename S> void ByteInterner::grow(std::vector<S>& table)
 {
     std::vector<S> old(table.size() * 2);
