@@ -233,8 +233,14 @@ int main(int argc, char** argv)
         // Reports from the host until the tick is due.
         for (long left; (left = nsUntil(next)) > 0;) {
             pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, int((left + 999999) / 1000000)) <= 0 || !(p.revents & POLLIN))
+            if (::poll(&p, 1, int((left + 999999) / 1000000)) <= 0)
                 continue;
+            if (!(p.revents & POLLIN)) {
+                // An error or hang-up comes back at once: at real-time
+                // priority, wait out the tick rather than spin on it.
+                ::usleep(useconds_t(left / 1000));
+                continue;
+            }
             unsigned char buffer[64];
             const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n == kReportLength + 1) {
