@@ -11,8 +11,8 @@
 // Without an OUT endpoint the kernel's HID function holds one report from
 // the host at a time, feature or output: a report not read before the next
 // arrives is lost (the program sends the speed, the preamble and a command
-// within a few milliseconds). So the cable runs at real-time priority and is
-// never kept from reading by udevd's workers or the program under test.
+// within a few milliseconds). So the cable runs at real-time priority, ahead
+// of udevd's workers and the program under test.
 //
 // Every feature and output report the cable receives is appended to the log
 // as one line, "feature 00 60 09 ..." or "output 01 07 00 ...", the bytes
@@ -235,14 +235,15 @@ int main(int argc, char** argv)
             pollfd p{fd, POLLIN, 0};
             if (::poll(&p, 1, int((left + 999999) / 1000000)) <= 0)
                 continue;
-            if (!(p.revents & POLLIN)) {
+            unsigned char buffer[64];
+            const bool readable = p.revents & POLLIN;
+            const ssize_t n = readable ? ::read(fd, buffer, sizeof buffer) : -1;
+            if (n < 0 && (!readable || errno != EAGAIN)) {
                 // An error or hang-up comes back at once: at real-time
                 // priority, wait out the tick rather than spin on it.
                 ::usleep(useconds_t(left / 1000));
                 continue;
             }
-            unsigned char buffer[64];
-            const ssize_t n = ::read(fd, buffer, sizeof buffer);
             if (n == kReportLength + 1) {
                 logReport(log, "feature", buffer, n);
             } else if (n == kReportLength) {
