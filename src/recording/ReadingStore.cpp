@@ -20,7 +20,7 @@ size_t qHash(const ReadingStore::Kind& kind, size_t seed)
 const ReadingStore::PackedRow& ReadingStore::packed(int r) const
 {
     Q_ASSERT(r >= 0 && r < rowCount_);
-    return chunks_[static_cast<size_t>(r) >> kChunkBits][r & (kChunkRows - 1)];
+    return chunk(static_cast<size_t>(r) >> kChunkBits)[r & (kChunkRows - 1)];
 }
 
 // Inline: the file readers append millions of rows through it.
@@ -28,10 +28,9 @@ inline void ReadingStore::push(const PackedRow& row)
 {
     if ((rowCount_ & (kChunkRows - 1)) == 0 &&
         static_cast<size_t>(rowCount_) >> kChunkBits == chunks_.size()) {
-        // Left uninitialised: pages are touched only as rows are written.
-        chunks_.emplace_back(new PackedRow[kChunkRows]);
+        chunks_.add();
     }
-    chunks_[static_cast<size_t>(rowCount_) >> kChunkBits][rowCount_ & (kChunkRows - 1)] = row;
+    chunk(static_cast<size_t>(rowCount_) >> kChunkBits)[rowCount_ & (kChunkRows - 1)] = row;
     ++rowCount_;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "recording/ChangeList.h"
+#include "recording/ChunkMemory.h"
 #include "recording/ReadingRow.h"
 #include "recording/TextPool.h"
 #include "recording/TimeStampFormat.h"
@@ -8,6 +9,7 @@
 #include <QHash>
 
 #include <memory>
+#include <type_traits>
 #include <vector>
 
 class QDateTime;
@@ -91,6 +93,7 @@ private:
     static constexpr int kChunkRows = 1 << kChunkBits;
 
     const PackedRow& packed(int r) const;
+    PackedRow* chunk(size_t i) const { return static_cast<PackedRow*>(chunks_[i]); }
     void push(const PackedRow& row);
     quint32 kindId(const Kind& kind);
     // Time code and form of a stamp: compact when it can be, else its text.
@@ -99,7 +102,8 @@ private:
     QString timeText(const PackedRow& row, const Kind& kind) const;
     void append(const ReadingRow& row, qint32 rowState);
 
-    std::vector<std::unique_ptr<PackedRow[]>> chunks_;
+    static_assert(std::is_trivially_copyable_v<PackedRow>);
+    ChunkMemory chunks_{kChunkRows * sizeof(PackedRow)};
     int rowCount_ = 0;
     TextPool texts_;
     std::vector<Kind> kinds_;
