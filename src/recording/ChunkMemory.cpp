@@ -1,9 +1,6 @@
 #include "recording/ChunkMemory.h"
 
-#include <cstdint>
-#include <new>
-
-#include <sys/mman.h>
+#include "recording/MappedMemory.h"
 
 ChunkMemory::ChunkMemory(size_t chunkBytes) : chunkBytes_(chunkBytes) {}
 
@@ -29,31 +26,12 @@ ChunkMemory& ChunkMemory::operator=(ChunkMemory&& other) noexcept
 
 void ChunkMemory::Release::operator()(void* p) const
 {
-    munmap(p, bytes);
+    mapped::unmap(p, bytes);
 }
 
-// Anonymous memory, aligned to a huge page when huge pages are asked for:
-// the kernel backs only aligned 2 MB ranges with them.
 ChunkMemory::Block ChunkMemory::allocate(size_t bytes, bool hugePages)
 {
-    const size_t align = hugePages ? kBlockBytes : 0;
-    void* mapped = mmap(nullptr, bytes + align, PROT_READ | PROT_WRITE,
-                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (mapped == MAP_FAILED)
-        throw std::bad_alloc();
-    auto* start = static_cast<char*>(mapped);
-    if (hugePages) {
-        const auto at = reinterpret_cast<std::uintptr_t>(start);
-        const size_t head = (align - at % align) % align;
-        if (head > 0)
-            munmap(start, head);
-        if (align - head > 0)
-            munmap(start + head + bytes, align - head);
-        start += head;
-        // Only advice: without transparent huge pages the block is plain memory.
-        madvise(start, bytes, MADV_HUGEPAGE);
-    }
-    return Block(start, Release{bytes});
+    return Block(mapped::map(bytes, hugePages), Release{bytes});
 }
 
 void* ChunkMemory::add()

@@ -19,7 +19,7 @@ public:
     ChunkMemory(ChunkMemory&& other) noexcept;
     ChunkMemory& operator=(ChunkMemory&& other) noexcept;
 
-    static constexpr size_t kBlockBytes = size_t(2) << 20;
+    static constexpr size_t kBlockBytes = size_t(2) << 20; // a huge page
 
     size_t size() const { return chunks_.size(); }
     void* operator[](size_t i) const { return chunks_[i]; }
