@@ -1,5 +1,6 @@
 #include "files/ByteInterner.h"
 
+#include <algorithm>
 #include <type_traits>
 
 template <typename S> S& ByteInterner::freeSlot(std::vector<S>& table, quint64 hash)
@@ -16,6 +17,15 @@ void ByteInterner::insert(const Key& key, quint32 id)
     if (!key.hashed)
         hash(key);
     const auto n = static_cast<size_t>(key.bytes.size());
+    if (key.readout >= 0) {
+        auto& page = readouts_[static_cast<size_t>(key.readout) >> kReadoutPageBits];
+        if (!page) {
+            page.reset(new quint32[1 << kReadoutPageBits]);
+            std::fill_n(page.get(), 1 << kReadoutPageBits, kMissing);
+        }
+        *readoutSlot(key.readout) = id;
+        return;
+    }
     if (shortUsed_ + used_ >= (1u << 22))
         return; // at most 4 M keys (128 MB of table would be too much)
     if (n <= kShort) {

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <cstring>
+#include <memory>
 #include <vector>
 
 // Pool ids of texts a reader has met before, keyed by their raw bytes in
@@ -22,6 +23,7 @@ public:
         quint64 word[2] = {0, 0};
         QByteArrayView bytes;
         mutable quint64 hash = 0;
+        mutable int readout = -1; // see readoutIndex, set with the hash
         mutable bool hashed = false;
     };
     // The key of bytes of which 16 from their start may be read (an
@@ -34,10 +36,27 @@ public:
     void prefetch(const Key& key) const;
     void insert(const Key& key, quint32 id);
 
+    // Where a readout's value ("ddd.d", "dddd.d", "-ddd.d" or "-dddd.d",
+    // as bytes of up to 8 in a zero-padded word) has its place in a table
+    // indexed by the value itself; -1 for other bytes. Readings hold mostly
+    // such values, and those of one recording lie close together, so the
+    // table's few pages in use stay in the core's cache without hashing.
+    static int readoutIndex(quint64 word, size_t size);
+
 private:
     static constexpr quint32 kInline = 16;
     static constexpr quint32 kShort = 8;
     static void hash(const Key& key);
+    // The readout table in pages of 1024 ids, each allocated when a value
+    // in it is first inserted: one recording's values touch few of them.
+    static constexpr int kReadoutPageBits = 10;
+    static constexpr int kReadoutValues = 2 * (10000 + 100000);
+    static constexpr int kReadoutPages = (kReadoutValues >> kReadoutPageBits) + 1;
+    quint32* readoutSlot(int index) const
+    {
+        const auto& page = readouts_[static_cast<size_t>(index) >> kReadoutPageBits];
+        return page ? &page[index & ((1 << kReadoutPageBits) - 1)] : nullptr;
+    }
     // Keys up to 8 bytes (most values and every channel, unit and
     // judgement) in 16-byte slots: tens of thousands of distinct values
     // stay within the core's own cache, where a lookup costs least.
@@ -56,6 +75,8 @@ private:
     template <typename S> static void grow(std::vector<S>& table);
     template <typename S> static S& freeSlot(std::vector<S>& table, quint64 hash);
 
+    std::vector<std::unique_ptr<quint32[]>> readouts_ =
+        std::vector<std::unique_ptr<quint32[]>>(kReadoutPages);
     std::vector<ShortSlot> shortSlots_ = std::vector<ShortSlot>(1024);
     std::vector<Slot> slots_ = std::vector<Slot>(1024);
     std::vector<char> keys_;
@@ -79,9 +100,46 @@ inline ByteInterner::Key ByteInterner::keyOfPadded(QByteArrayView bytes)
     return key;
 }
 
+// | bytes    | index                   |
+// |----------|-------------------------|
+// | ddd.d    | 0 + dddd                |
+// | -ddd.d   | 10000 + dddd            |
+// | dddd.d   | 20000 + ddddd           |
+// | -dddd.d  | 120000 + ddddd          |
+inline int ByteInterner::readoutIndex(quint64 word, size_t size)
+{
+    if (size - 5 > 2)
+        return -1;
+    const unsigned minus = (word & 0xFF) == '-';
+    const auto n = static_cast<unsigned>(size);
+    const unsigned whole = n - 2 - minus; // digits before the point
+    const unsigned point = n - 2;
+    if (whole - 3 > 1 || ((word >> (8 * point)) & 0xFF) != '.')
+        return -1;
+    // Digits become bytes 0-9; a byte is no digit when its top bit comes
+    // out set (every byte at once, without a carry from byte to byte).
+    const quint64 t = word ^ 0x3030303030303030ull;
+    const quint64 notDigit =
+        (((t & 0x7F7F7F7F7F7F7F7Full) + 0x7676767676767676ull) | t) & 0x8080808080808080ull;
+    const quint64 digitBytes = ((quint64(1) << (8 * n)) - 1) & ~((quint64(1) << (8 * minus)) - 1) &
+                               ~(quint64(0xFF) << (8 * point));
+    if (notDigit & digitBytes)
+        return -1;
+    // The whole digits as four (a leading 0 for three), first digit in the
+    // lowest byte: pairs of digits, then the pairs, by multiplying.
+    quint64 x = ((t >> (8 * minus)) & ((quint64(1) << (8 * whole)) - 1)) << (8 * (4 - whole));
+    x = (x * 10 + (x >> 8)) & 0x00FF00FFull;
+    x = (x * 100 + (x >> 16)) & 0xFFFFull;
+    const auto tenths = static_cast<int>((t >> (8 * (n - 1))) & 0xFF);
+    static constexpr int kFormStart[2][2] = {{0, 20000}, {10000, 120000}};
+    return kFormStart[minus][whole - 3] + static_cast<int>(x) * 10 + tenths;
+}
+
 inline void ByteInterner::hash(const Key& key)
 {
     const auto n = static_cast<size_t>(key.bytes.size());
+    if (n <= kShort)
+        key.readout = readoutIndex(key.word[0], n);
     quint64 h;
     if (n <= kInline) {
         h = (key.word[0] ^ n) * 0x9E3779B97F4A7C15ull + key.word[1] * 0xC2B2AE3D27D4EB4Full;
@@ -101,7 +159,10 @@ inline void ByteInterner::prefetch(const Key& key) const
 {
     if (!key.hashed)
         hash(key);
-    if (key.bytes.size() <= kShort)
+    if (key.readout >= 0) {
+        if (const quint32* slot = readoutSlot(key.readout))
+            __builtin_prefetch(slot);
+    } else if (key.bytes.size() <= kShort)
         __builtin_prefetch(&shortSlots_[key.hash & (shortSlots_.size() - 1)]);
     else
         __builtin_prefetch(&slots_[key.hash & (slots_.size() - 1)]);
@@ -112,6 +173,10 @@ inline quint32 ByteInterner::find(const Key& key) const
     if (!key.hashed)
         hash(key);
     const auto n = static_cast<quint32>(key.bytes.size());
+    if (key.readout >= 0) {
+        const quint32* slot = readoutSlot(key.readout);
+        return slot ? *slot : kMissing;
+    }
     if (n <= kShort) {
         const size_t mask = shortSlots_.size() - 1;
         for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
