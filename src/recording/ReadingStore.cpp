@@ -202,11 +202,21 @@ bool ReadingStore::RecentCodes::sameKind(const RowCodes& c) const
 
 void ReadingStore::appendCodes(const RowCodes& c)
 {
+    append(c, true);
+}
+
+bool ReadingStore::appendCodesLeavingPool(const RowCodes& c)
+{
+    return append(c, false);
+}
+
+bool ReadingStore::append(const RowCodes& c, bool mayIntern)
+{
     // Rows of a file mostly share their kind with the row before: then
     // neither the kind nor the time form needs looking up.
     if (recentCodes_.sameKind(c)) {
         push({c.hasNo ? c.no : 0, c.time, c.value, recentCodes_.kind});
-        return;
+        return true;
     }
     Kind kind;
     kind.channel = c.channel;
@@ -217,6 +227,8 @@ void ReadingStore::appendCodes(const RowCodes& c)
     kind.timeForm = c.timeIsText ? kTimeAsText : timeFormId(c.dateSeparator, c.timeSeparator);
     quint32 time = c.time;
     if (kind.timeForm == kTimeAsText && !c.timeIsText) {
+        if (!mayIntern)
+            return false;
         CompactTimeStamp stamp;
         stamp.seconds = c.time;
         stamp.dateSeparator = c.dateSeparator;
@@ -228,6 +240,7 @@ void ReadingStore::appendCodes(const RowCodes& c)
     // by the shortcut above.
     recentCodes_ = {kind.timeForm != kTimeAsText || c.timeIsText, c, id};
     push({c.hasNo ? c.no : 0, time, c.value, id});
+    return true;
 }
 
 void ReadingStore::appendRowsOf(ReadingStore&& rows)

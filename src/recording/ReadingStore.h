@@ -68,6 +68,10 @@ public:
     quint32 internText(const QString& text) { return texts_.intern(text); }
     // Appends a row given as codes (ids from internText); logs no change.
     void appendCodes(const RowCodes& codes);
+    // The same, but false (and nothing appended) when the row needs a text
+    // interned: a stamp that must be kept as text. Touches nothing of the
+    // text pool, so another thread may intern texts meanwhile.
+    bool appendCodesLeavingPool(const RowCodes& codes);
 
 private:
     struct PackedRow {
@@ -101,6 +105,7 @@ private:
     quint16 timeFormId(QChar dateSeparator, QChar timeSeparator);
     QString timeText(const PackedRow& row, const Kind& kind) const;
     void append(const ReadingRow& row, qint32 rowState);
+    bool append(const RowCodes& codes, bool mayIntern);
 
     static_assert(std::is_trivially_copyable_v<PackedRow>);
     ChunkMemory chunks_{kChunkRows * sizeof(PackedRow)};
