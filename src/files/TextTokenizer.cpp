@@ -65,26 +65,26 @@ Tokenized tokenizeLine(QByteArrayView line, TextToken* tokens, int max, int& cou
 Tokenized tokenizePaddedLine(QByteArrayView line, TextToken* tokens, int max, int& count)
 {
     const qsizetype n = line.size();
-    if (n > 64)
+    if (n > 63)
         return tokenizeLine(line, tokens, max, count);
     const char* p = line.data();
     const quint64 inLine = bytemask::first(n);
     if (bytemask::equal(p, '"') & inLine)
         return tokenizeLine(line, tokens, max, count);
-    // Bytes 0..32 separate (a line holds no 0); past the line all separate.
-    const quint64 separators = bytemask::atMost(p, 32) | ~inLine;
-    quint64 rest = ~separators;
-    count = 0;
-    while (rest) {
+    // Bytes 0..32 separate (a line holds no 0); past the line all separate,
+    // so the last bit is a separator and every token has an end. Starts and
+    // ends are taken from two masks, one bit each per token.
+    const quint64 inToken = ~(bytemask::atMost(p, 32) | ~inLine);
+    quint64 starts = inToken & ~(inToken << 1);
+    quint64 ends = ~inToken & (inToken << 1);
+    for (count = 0; starts; ++count) {
         if (count == max)
             return Tokenized::TooMany;
-        const int start = bytemask::lowest(rest);
-        const quint64 after = separators & (~quint64(0) << start);
-        const int end = after ? bytemask::lowest(after) : 64;
-        TextToken& token = tokens[count++];
-        token.raw = QByteArrayView(p + start, end - start);
-        token.quoted = false;
-        rest = end == 64 ? 0 : rest & (~quint64(0) << end);
+        const int start = bytemask::lowest(starts);
+        tokens[count].raw = QByteArrayView(p + start, bytemask::lowest(ends) - start);
+        tokens[count].quoted = false;
+        starts &= starts - 1;
+        ends &= ends - 1;
     }
     return Tokenized::Ok;
 }
