@@ -11,7 +11,13 @@ constexpr qsizetype kChunk = 64 * 1024;
 }
 
 InputBuffer::InputBuffer(QIODevice& device, FileProgress* progress, qsizetype maxPiece)
-    : device_(device), progress_(progress), maxPiece_(maxPiece)
+    : device_(&device), progress_(progress), maxPiece_(maxPiece)
+{
+    viewBuffer();
+}
+
+InputBuffer::InputBuffer(const char* bytes, qsizetype size)
+    : device_(nullptr), progress_(nullptr), maxPiece_(size), base_(bytes), end_(size)
 {
 }
 
@@ -19,6 +25,10 @@ bool InputBuffer::more()
 {
     if (atEnd_ || failed_ || cancelled_)
         return false;
+    if (!device_) {
+        atEnd_ = true;
+        return false;
+    }
     if (progress_ && progress_->cancelled()) {
         cancelled_ = true;
         return false;
@@ -35,19 +45,19 @@ bool InputBuffer::more()
     // Shrinking a QByteArray keeps its capacity: the padding stays behind
     // the bytes read.
     buffer_.resize(kept + kChunk + kPadding);
-    const qint64 got = device_.read(buffer_.data() + kept, kChunk);
+    const qint64 got = device_->read(buffer_.data() + kept, kChunk);
+    buffer_.resize(got < 0 ? kept : kept + got);
+    viewBuffer();
     if (got < 0) {
-        buffer_.resize(kept);
         failed_ = true;
         return false;
     }
-    buffer_.resize(kept + got);
     read_ += got;
     if (progress_)
         progress_->done.store(read_, std::memory_order_relaxed);
     if (got == 0) {
         // A file read to its end; a sequential device may only be waiting.
-        if (device_.atEnd() || !device_.isSequential() || !device_.waitForReadyRead(-1)) {
+        if (device_->atEnd() || !device_->isSequential() || !device_->waitForReadyRead(-1)) {
             atEnd_ = true;
             return false;
         }

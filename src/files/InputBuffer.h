@@ -18,9 +18,12 @@ public:
 
     explicit InputBuffer(QIODevice& device, FileProgress* progress = nullptr,
                          qsizetype maxPiece = 1 << 20);
+    // The given bytes and nothing after them, for a reader of a block cut
+    // from a file; kPadding bytes after them must be readable.
+    InputBuffer(const char* bytes, qsizetype size);
 
-    const char* data() const { return buffer_.constData() + pos_; }
-    qsizetype size() const { return buffer_.size() - pos_; }
+    const char* data() const { return base_ + pos_; }
+    qsizetype size() const { return end_ - pos_; }
     void consume(qsizetype n) { pos_ += n; }
 
     // Reads more bytes after those not consumed. False at the end of the
@@ -34,10 +37,18 @@ public:
     bool cancelled() const { return cancelled_; }
 
 private:
-    QIODevice& device_;
+    void viewBuffer()
+    {
+        base_ = buffer_.constData();
+        end_ = buffer_.size();
+    }
+
+    QIODevice* device_; // none for given bytes
     FileProgress* progress_;
     qsizetype maxPiece_;
     QByteArray buffer_;
+    const char* base_ = nullptr; // the bytes read: buffer_'s, or those given
+    qsizetype end_ = 0;
     qsizetype pos_ = 0;
     qint64 read_ = 0;
     bool atEnd_ = false, failed_ = false, tooLong_ = false, cancelled_ = false;

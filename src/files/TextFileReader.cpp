@@ -1,10 +1,12 @@
 #include "files/TextFileReader.h"
 
+#include "files/BlockReader.h"
 #include "files/ByteInterner.h"
 #include "files/ByteMasks.h"
 #include "files/CodePage.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
+#include "files/SharedPool.h"
 #include "files/StampReader.h"
 #include "files/TextTokenizer.h"
 
@@ -19,7 +21,9 @@
 
 namespace {
 
-std::optional<qint32> recordNumber(const TextToken& token)
+// A flag and an out value, not an optional: an optional built from a flag
+// byte is read back whole before that byte's store has landed.
+bool recordNumber(const TextToken& token, qint32& number)
 {
     const QByteArrayView raw = token.raw;
     qsizetype i = 0;
@@ -27,26 +31,27 @@ std::optional<qint32> recordNumber(const TextToken& token)
     if (i < raw.size() && (raw[i] == '+' || raw[i] == '-'))
         negative = raw[i++] == '-';
     if (i == raw.size())
-        return std::nullopt;
+        return false;
     qint64 value = 0;
     for (; i < raw.size(); ++i) {
         if (raw[i] < '0' || raw[i] > '9')
-            return std::nullopt;
+            return false;
         value = value * 10 + (raw[i] - '0');
         if (value > qint64(std::numeric_limits<qint32>::max()) + 1)
-            return std::nullopt;
+            return false;
     }
     value = negative ? -value : value;
     if (value > std::numeric_limits<qint32>::max())
-        return std::nullopt;
-    return static_cast<qint32>(value);
+        return false;
+    number = static_cast<qint32>(value);
+    return true;
 }
 
 // Tokens become pool ids of the staged store: through the byte cache when
 // their bytes stand for their text as they are, decoded otherwise.
 class TokenTexts {
 public:
-    explicit TokenTexts(ReadingStore& rows) : rows_(rows) {}
+    explicit TokenTexts(SharedPool& pool) : pool_(pool) {}
 
     // A quoted token with doubled quotes inside: its text is not its bytes.
     static bool undoubles(const TextToken& token)
@@ -58,7 +63,7 @@ public:
     quint32 id(int column, const TextToken& token)
     {
         if (undoubles(token))
-            return rows_.internText(token.text());
+            return pool_.intern(token.text());
         const ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
         if (column == static_cast<int>(ReadingField::AValue))
             return id(key);
@@ -84,7 +89,7 @@ public:
     quint32 id(const TextToken& token)
     {
         if (undoubles(token))
-            return rows_.internText(token.text());
+            return pool_.intern(token.text());
         return id(ByteInterner::keyOfPadded(token.raw));
     }
 
@@ -94,7 +99,9 @@ public:
     {
         quint32 id = cache_.find(key);
         if (id == ByteInterner::kMissing) {
-            id = rows_.internText(codepage::decode(key.bytes.data(), key.bytes.size()));
+            id = *pool_.intern(key, [&key] {
+                return std::optional(codepage::decode(key.bytes.data(), key.bytes.size()));
+            });
             cache_.insert(key, id);
         }
         return id;
@@ -102,7 +109,7 @@ public:
     quint32 empty()
     {
         if (empty_ == ByteInterner::kMissing)
-            empty_ = rows_.internText(QString());
+            empty_ = pool_.intern(QString());
         return empty_;
     }
 
@@ -113,7 +120,7 @@ private:
         qsizetype size = 0;
         quint32 id = ByteInterner::kMissing;
     };
-    ReadingStore& rows_;
+    SharedPool& pool_;
     ByteInterner cache_;
     Recent recent_[kReadingFieldCount];
     quint32 empty_ = ByteInterner::kMissing;
@@ -121,7 +128,7 @@ private:
 
 class LineReader {
 public:
-    LineReader(QIODevice& in, FileProgress* progress) : input_(in, progress) {}
+    explicit LineReader(InputBuffer& input) : input_(input) {}
 
     // The next line; false at the end of the text or on a failure.
     bool next(QByteArrayView& line)
@@ -150,7 +157,7 @@ public:
                 line = QByteArrayView(input_.data(), i);
                 if (input_.data()[i] == '\0') {
                     // The text ends here; nothing before the 0 on this line is no line.
-                    ended_ = true;
+                    ended_ = zero_ = true;
                     return i > 0;
                 }
                 const bool crlf = input_.data()[i] == '\r' && i + 1 < input_.size() &&
@@ -169,12 +176,109 @@ public:
         }
     }
 
-    const InputBuffer& input() const { return input_; }
+    // True when a byte 0 ended the text.
+    bool endedAtZero() const { return zero_; }
 
 private:
-    InputBuffer input_;
+    InputBuffer& input_;
     qsizetype pendingConsume_ = 0;
     bool ended_ = false;
+    bool zero_ = false;
+};
+
+// Where a block of whole lines ends: after the last line end that is known
+// to be one (a CR last in the bytes read may be the first of CR LF).
+qsizetype afterLastLine(const char* p, qsizetype n, bool atEnd)
+{
+    if (atEnd || p[n - 1] == '\n')
+        return n;
+    const auto* lf = static_cast<const char*>(memrchr(p, '\n', static_cast<size_t>(n - 1)));
+    const qsizetype from = lf ? lf - p + 1 : 0;
+    const auto* cr = static_cast<const char*>(memrchr(p + from, '\r', static_cast<size_t>(n - 1 - from)));
+    return cr ? cr - p + 1 : from;
+}
+
+// The rows of one block of lines, or where the block failed.
+struct TextBlock {
+    std::vector<ReadingStore::RowCodes, mapped::HugePageAllocator<ReadingStore::RowCodes>> rows;
+    qint64 lines = 0; // read, the header and blank lines included
+    bool noHeader = false;
+    QString failure; // of line `lines`, when not empty
+    bool ended = false; // a byte 0 ended the text
+};
+
+// Turns lines into row codes, with the texts interned in the shared pool.
+class LineParser {
+public:
+    explicit LineParser(SharedPool& pool) : texts_(pool) {}
+
+    void parse(InputBuffer& bytes, bool first, TextBlock& out)
+    {
+        out.rows.clear();
+        out.lines = 0;
+        out.noHeader = false;
+        out.failure.clear();
+        out.ended = false;
+        LineReader lines(bytes);
+        QByteArrayView line;
+        if (first) {
+            if (!lines.next(line)) {
+                out.noHeader = true;
+                return;
+            }
+            out.lines = 1;
+        }
+        out.rows.reserve(static_cast<size_t>(bytes.size() / 40));
+        while (lines.next(line)) {
+            ++out.lines;
+            // Parsed in place: a row copied right after its fields were
+            // written one by one waits for the stores to land.
+            ReadingStore::RowCodes& c = out.rows.emplace_back();
+            if (!parseLine(line, c, out.failure)) {
+                out.rows.pop_back();
+                if (!out.failure.isEmpty())
+                    return;
+            }
+        }
+        out.ended = lines.endedAtZero();
+    }
+
+private:
+    // False for a line without tokens, or with `why` set for a bad one.
+    bool parseLine(QByteArrayView line, ReadingStore::RowCodes& c, QString& why)
+    {
+        int count = 0;
+        const Tokenized result = tokenizePaddedLine(line, tokens_, kReadingFieldCount, count);
+        if (result != Tokenized::Ok) {
+            why = result == Tokenized::TooMany ? QStringLiteral("more than six tokens")
+                                               : QStringLiteral("unclosed quote");
+            return false;
+        }
+        if (count == 0)
+            return false;
+        constexpr int kValue = static_cast<int>(ReadingField::AValue);
+        const bool plainValue = count > kValue && !texts_.undoubles(tokens_[kValue]);
+        ByteInterner::Key valueKey;
+        if (plainValue)
+            valueKey = texts_.valueKey(tokens_[kValue]);
+        if (!recordNumber(tokens_[0], c.no)) {
+            why = QStringLiteral("no record number");
+            return false;
+        }
+        c.rowState = kRowStateAdded;
+        if (count < 2 || texts_.undoubles(tokens_[1]) || !stamps_.read(tokens_[1].raw, c))
+            c.time = count < 2 ? texts_.empty() : texts_.id(tokens_[1]);
+        quint32* ids[] = {&c.channel, &c.value, &c.unit, &c.judge};
+        for (int t = 2; t < kReadingFieldCount; ++t)
+            *ids[t - 2] = t == kValue && plainValue ? texts_.id(valueKey)
+                          : t < count               ? texts_.id(t, tokens_[t])
+                                                    : texts_.empty();
+        return true;
+    }
+
+    TokenTexts texts_;
+    StampReader stamps_;
+    TextToken tokens_[kReadingFieldCount];
 };
 
 } // namespace
@@ -183,75 +287,60 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
 {
     if (progress)
         progress->total.store(in.isSequential() ? 0 : in.size(), std::memory_order_relaxed);
-    LineReader lines(in, progress);
+    InputBuffer input(in, progress);
     LoadOutcome out;
     out.staged.apply = StagedTable::Apply::Append;
-    QByteArrayView line;
-    const auto readFailure = [&lines]() -> std::optional<LoadOutcome> {
-        const InputBuffer& input = lines.input();
-        if (input.cancelled()) {
-            LoadOutcome c;
-            c.cancelled = true;
-            c.error = QStringLiteral("cancelled");
-            return c;
-        }
-        if (input.failed())
-            return LoadOutcome::failure(QStringLiteral("read error"));
-        if (input.tooLong())
-            return LoadOutcome::failure(QStringLiteral("line longer than 1 MB"));
-        return std::nullopt;
-    };
-    if (!lines.next(line)) {
-        if (auto failure = readFailure())
-            return std::move(*failure);
-        return LoadOutcome::failure(QStringLiteral("no header line"));
-    }
-    TextToken tokens[kReadingFieldCount];
     ReadingStore& rows = out.staged.rows;
-    TokenTexts texts(rows);
-    StampReader stamps;
-    qint64 lineNo = 1;
-    while (lines.next(line)) {
-        ++lineNo;
-        int count = 0;
-        const Tokenized result = tokenizePaddedLine(line, tokens, kReadingFieldCount, count);
-        if (result != Tokenized::Ok)
-            return LoadOutcome::failure(QStringLiteral("line %1: %2")
-                                            .arg(lineNo)
-                                            .arg(result == Tokenized::TooMany
-                                                     ? QStringLiteral("more than six tokens")
-                                                     : QStringLiteral("unclosed quote")));
-        if (count == 0)
-            continue;
-        constexpr int kValue = static_cast<int>(ReadingField::AValue);
-        const bool plainValue = count > kValue && !texts.undoubles(tokens[kValue]);
-        ByteInterner::Key valueKey;
-        if (plainValue)
-            valueKey = texts.valueKey(tokens[kValue]);
-        ReadingStore::RowCodes c;
-        const auto no = recordNumber(tokens[0]);
-        if (!no)
-            return LoadOutcome::failure(QStringLiteral("line %1: no record number").arg(lineNo));
-        c.no = *no;
-        c.rowState = kRowStateAdded;
-        if (count < 2 || texts.undoubles(tokens[1]) || !stamps.read(tokens[1].raw, c))
-            c.time = count < 2 ? texts.empty() : texts.id(tokens[1]);
-        quint32* ids[] = {&c.channel, &c.value, &c.unit, &c.judge};
-        for (int t = 2; t < kReadingFieldCount; ++t)
-            *ids[t - 2] = t == kValue && plainValue ? texts.id(valueKey)
-                          : t < count               ? texts.id(t, tokens[t])
-                                                    : texts.empty();
-        if (rows.rowCount() == std::numeric_limits<int>::max())
-            return LoadOutcome::failure(QStringLiteral("too many rows"));
-        rows.appendCodes(c);
-    }
-    {
-        ChangeList added;
-        added.appendAddedRun(1, rows.rowCount());
-        rows.setChanges(std::move(added));
-    }
-    if (auto failure = readFailure())
+    SharedPool pool(rows);
+    std::optional<LoadOutcome> failure;
+    bool header = false;
+    qint64 linesBefore = 0;
+    const auto merge = [&](TextBlock& block) {
+        if (block.noHeader) {
+            failure = LoadOutcome::failure(QStringLiteral("no header line"));
+            return false;
+        }
+        header = true;
+        // The pool is locked only for a row that needs a text interned, so
+        // that workers interning texts meanwhile do not wait.
+        for (const ReadingStore::RowCodes& c : block.rows) {
+            if (rows.rowCount() == std::numeric_limits<int>::max()) {
+                failure = LoadOutcome::failure(QStringLiteral("too many rows"));
+                return false;
+            }
+            if (!rows.appendCodesLeavingPool(c)) {
+                std::lock_guard<SpinLock> lock(pool.mutex());
+                rows.appendCodes(c);
+            }
+        }
+        if (!block.failure.isEmpty()) {
+            failure = LoadOutcome::failure(
+                QStringLiteral("line %1: %2").arg(linesBefore + block.lines).arg(block.failure));
+            return false;
+        }
+        linesBefore += block.lines;
+        return !block.ended;
+    };
+    BlockReader<LineParser, TextBlock>::run(
+        input, &afterLastLine, [&pool] { return std::make_unique<LineParser>(pool); }, merge);
+    if (failure)
         return std::move(*failure);
+    if (input.cancelled()) {
+        LoadOutcome c;
+        c.cancelled = true;
+        c.error = QStringLiteral("cancelled");
+        return c;
+    }
+    if (input.failed())
+        return LoadOutcome::failure(QStringLiteral("read error"));
+    if (input.tooLong())
+        return LoadOutcome::failure(QStringLiteral("line longer than 1 MB"));
+    if (!header)
+        return LoadOutcome::failure(QStringLiteral("no header line"));
+    ChangeList added;
+    added.appendAddedRun(1, rows.rowCount());
+    rows.setChanges(std::move(added));
     out.ok = true;
     return out;
 }
+

@@ -1,8 +1,10 @@
 #include "files/XmlPacketReader.h"
 
+#include "files/BlockReader.h"
 #include "files/ByteInterner.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
+#include "files/SharedPool.h"
 #include "files/StampReader.h"
 #include "files/XmlReferences.h"
 #include "files/XmlTagReader.h"
@@ -140,6 +142,186 @@ private:
     char text_[16]{}; // its digits, then " 0 4"
 };
 
+// A value's text by the references of XmlReferences.h; why says what failed.
+Stop decodeValue(QByteArrayView raw, bool utf8, QString& out, QString& why)
+{
+    switch (xmlref::decode(raw, utf8, out)) {
+    case xmlref::Decoded::Ok: return Stop::None;
+    case xmlref::Decoded::BadUtf8:
+        why = QStringLiteral("invalid UTF-8");
+        return Stop::BadUtf8;
+    case xmlref::Decoded::BadReference: break;
+    }
+    if (why.isEmpty())
+        why = QStringLiteral("bad reference");
+    return Stop::Malformed;
+}
+
+// Where a block of whole tags ends: before the last '<' read (a value
+// holds no '<', so every tag before it is whole); when the only '<' is the
+// first byte, after the bytes read if its tag has ended (then only what
+// lies between tags follows, blanks in a packet).
+qsizetype beforeLastTag(const char* p, qsizetype n, bool atEnd)
+{
+    if (atEnd)
+        return n;
+    const auto* last = static_cast<const char*>(memrchr(p + 1, '<', static_cast<size_t>(n - 1)));
+    if (last)
+        return last - p;
+    if (p[0] != '<')
+        return n;
+    char quote = 0;
+    for (qsizetype i = 1; i < n; ++i) {
+        if (quote)
+            quote = p[i] == quote ? 0 : quote;
+        else if (p[i] == '"' || p[i] == '\'')
+            quote = p[i];
+        else if (p[i] == '>')
+            return n;
+    }
+    return 0;
+}
+
+// The rows of one block of ROW elements, and how the block ended.
+struct RowBlock {
+    enum class End {
+        Rows,   // every tag a ROW
+        Closed, // ROWDATA closed; DATAPACKET too when packetClosed
+        Other,  // the first tag is neither: its bytes on are in rest
+        Failed, // stop and why tell
+    };
+    std::vector<ReadingStore::RowCodes, mapped::HugePageAllocator<ReadingStore::RowCodes>> rows;
+    End end = End::Rows;
+    bool packetClosed = false;
+    QByteArray rest;
+    Stop stop = Stop::None;
+    QString why;
+};
+
+// Reads ROW elements into row codes, with the texts interned in the shared
+// pool: one per worker, knowing the packet's fields.
+class RowParser {
+public:
+    RowParser(SharedPool& pool, std::vector<PacketField> fields, bool utf8)
+        : pool_(pool), fields_(std::move(fields)), utf8_(utf8)
+    {
+    }
+
+    void parse(InputBuffer& bytes, bool first, RowBlock& out);
+    Stop readRow(const Tag& tag, ReadingStore::RowCodes& c);
+    const QString& why() const { return why_; }
+
+private:
+    Stop fail(const QString& why)
+    {
+        if (why_.isEmpty())
+            why_ = why;
+        return Stop::Malformed;
+    }
+    Stop decode(QByteArrayView raw, QString& out) { return decodeValue(raw, utf8_, out, why_); }
+    bool number(const Attribute& a, bool allowSign, qint64 min, qint64& value, Stop& stop);
+    Stop textId(const ByteInterner::Key& key, quint32& id);
+    Stop textId(int column, QByteArrayView raw, quint32& id);
+    int columnOf(size_t k, const Attribute& a);
+    static constexpr int kRowStateColumn = -2;
+
+    SharedPool& pool_;
+    std::vector<PacketField> fields_;
+    bool utf8_;
+    QString why_;
+    QString scratch_;
+    ByteInterner texts_; // raw attribute bytes -> pool id
+    quint32 emptyId_ = ByteInterner::kMissing;
+    std::array<size_t, 8> fieldGuess_{};
+    std::vector<int> columns_; // of the row being read: its attributes' fields
+    StampReader stamps_;
+    Tag tag_;
+    // Up to 16 bytes, as the words of their key.
+    struct Recent {
+        quint64 word[2] = {0, 0};
+        qsizetype size = 0;
+        quint32 id = ByteInterner::kMissing;
+    };
+    Recent recent_[kReadingFieldCount];
+};
+
+// What follows </ROWDATA>: </DATAPACKET>, then only blanks, read to the end
+// of the input. packetClosed: whether </DATAPACKET> came (before too).
+Stop readTail(XmlTagReader& tags, InputBuffer& input, bool& packetClosed, QString& why)
+{
+    const auto stopOf = [&](XmlTagReader::Result result) {
+        if (result == XmlTagReader::Result::Input)
+            return Stop::Input;
+        why = tags.why();
+        return Stop::Malformed;
+    };
+    while (true) {
+        if (const auto r = tags.skipBlanks(); r != XmlTagReader::Result::Ok)
+            return stopOf(r);
+        if (input.size() == 0)
+            return Stop::None;
+        if (packetClosed) {
+            why = QStringLiteral("content after the packet");
+            return Stop::Malformed;
+        }
+        Tag tag;
+        if (const auto r = tags.next(tag); r != XmlTagReader::Result::Ok)
+            return stopOf(r);
+        if (tag.kind != Tag::Close || tag.name != "DATAPACKET") {
+            why = QStringLiteral("expected DATAPACKET");
+            return Stop::Malformed;
+        }
+        packetClosed = true;
+    }
+}
+
+void RowParser::parse(InputBuffer& bytes, bool, RowBlock& out)
+{
+    out.rows.clear();
+    out.end = RowBlock::End::Rows;
+    out.packetClosed = false;
+    out.rest.clear();
+    out.stop = Stop::None;
+    why_.clear();
+    const auto failed = [&](Stop stop, const QString& why) {
+        out.end = RowBlock::End::Failed;
+        out.stop = stop;
+        out.why = why;
+    };
+    XmlTagReader tags(bytes);
+    for (bool firstTag = true;; firstTag = false) {
+        if (tags.skipBlanks() != XmlTagReader::Result::Ok)
+            return failed(Stop::Malformed, tags.why());
+        if (bytes.size() == 0)
+            return;
+        const char* at = bytes.data();
+        const qsizetype left = bytes.size();
+        if (tags.next(tag_) != XmlTagReader::Result::Ok)
+            return failed(Stop::Malformed, tags.why());
+        if (tag_.kind == Tag::Empty && tag_.name == "ROW") {
+            if (const Stop s = readRow(tag_, out.rows.emplace_back()); s != Stop::None) {
+                out.rows.pop_back();
+                return failed(s, why_);
+            }
+            continue;
+        }
+        if (tag_.kind == Tag::Close && tag_.name == "ROWDATA") {
+            out.end = RowBlock::End::Closed;
+            QString why;
+            if (const Stop s = readTail(tags, bytes, out.packetClosed, why); s != Stop::None)
+                failed(s, why);
+            return;
+        }
+        if (!firstTag)
+            return failed(Stop::Malformed, QStringLiteral("expected ROW"));
+        // After </ROWDATA> in a block before, this may be right: the merge decides.
+        out.end = RowBlock::End::Other;
+        out.rest.reserve(left + InputBuffer::kPadding);
+        out.rest.append(at, left);
+        return;
+    }
+}
+
 class PacketParser {
 public:
     // bytesOnly: a declared UTF-8 is not honoured (the file proved not to be).
@@ -186,12 +368,7 @@ private:
     Stop decode(QByteArrayView raw, QString& out);
     Stop readFields(Tag& tag);
     Stop readParams(ChangeList& changes);
-    Stop readRow(const Tag& tag, ReadingStore& rows);
-    std::optional<qint64> number(const Attribute& a, bool allowSign, qint64 min, Stop& stop);
-    Stop textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id);
-    Stop textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id);
-    int columnOf(size_t k, const Attribute& a);
-    static constexpr int kRowStateColumn = -2;
+    Stop readRows(ReadingStore& rows);
 
     InputBuffer input_;
     XmlTagReader tags_;
@@ -200,18 +377,6 @@ private:
     QString why_;
     std::vector<PacketField> fields_;
     QString scratch_;
-    ByteInterner texts_; // raw attribute bytes -> pool id
-    quint32 emptyId_ = ByteInterner::kMissing;
-    std::array<size_t, 8> fieldGuess_{};
-    std::vector<int> columns_; // of the row being read: its attributes' fields
-    StampReader stamps_;
-    // Up to 16 bytes, as the words of their key.
-    struct Recent {
-        quint64 word[2] = {0, 0};
-        qsizetype size = 0;
-        quint32 id = ByteInterner::kMissing;
-    };
-    Recent recent_[kReadingFieldCount];
 };
 
 Stop PacketParser::skipBlanks()
@@ -235,12 +400,7 @@ Stop PacketParser::expect(Tag::Kind kind, const char* name, Tag& tag)
 
 Stop PacketParser::decode(QByteArrayView raw, QString& out)
 {
-    switch (xmlref::decode(raw, utf8_, out)) {
-    case xmlref::Decoded::Ok: return Stop::None;
-    case xmlref::Decoded::BadUtf8: why_ = QStringLiteral("invalid UTF-8"); return Stop::BadUtf8;
-    case xmlref::Decoded::BadReference: break;
-    }
-    return fail(QStringLiteral("bad reference"));
+    return decodeValue(raw, utf8_, out, why_);
 }
 
 Stop PacketParser::readFields(Tag& tag)
@@ -430,69 +590,79 @@ Stop PacketParser::readParams(ChangeList& changes)
     }
 }
 
-// A number straight from its bytes when it holds no reference.
-std::optional<qint64> PacketParser::number(const Attribute& a, bool allowSign, qint64 min,
-                                           Stop& stop)
+// A number straight from its bytes when it holds no reference. Given as a
+// flag and an out value, not as an optional: an optional built from a flag
+// byte is read back whole before that byte's store has landed.
+bool RowParser::number(const Attribute& a, bool allowSign, qint64 min, qint64& value, Stop& stop)
 {
     stop = Stop::None;
     const QByteArrayView raw = a.value;
+    std::optional<qint64> slow;
     if (!a.hasReference) {
         // Up to nine digits cannot leave the range while they are summed.
         const qsizetype sign = allowSign && !raw.isEmpty() && raw[0] == '-' ? 1 : 0;
         const qsizetype digits = raw.size() - sign;
         if (digits > 0 && digits <= 9) {
-            qint64 value = 0;
+            value = 0;
             for (qsizetype i = sign; i < raw.size(); ++i) {
                 const unsigned digit = static_cast<unsigned char>(raw[i]) - unsigned('0');
                 if (digit > 9)
-                    return std::nullopt;
+                    return false;
                 value = value * 10 + digit;
             }
             value = sign ? -value : value;
-            return value < min ? std::nullopt : std::optional<qint64>(value);
+            return value >= min;
         }
-        return decimal(raw, allowSign, min, kMaxNumber);
+        slow = decimal(raw, allowSign, min, kMaxNumber);
+    } else {
+        if ((stop = decode(raw, scratch_)) != Stop::None)
+            return false;
+        slow = decimal(QStringView(scratch_), allowSign, min, kMaxNumber);
     }
-    if ((stop = decode(raw, scratch_)) != Stop::None)
-        return std::nullopt;
-    return decimal(QStringView(scratch_), allowSign, min, kMaxNumber);
+    value = slow.value_or(0);
+    return slow.has_value();
 }
 
-Stop PacketParser::textId(int column, QByteArrayView raw, ReadingStore& rows, quint32& id)
+Stop RowParser::textId(int column, QByteArrayView raw, quint32& id)
 {
     const ByteInterner::Key key = ByteInterner::keyOfPadded(raw);
     // Channel, unit and judgement mostly repeat the row before.
     if (column == static_cast<int>(ReadingField::AValue))
-        return textId(key, rows, id);
+        return textId(key, id);
     Recent& recent = recent_[column];
     if (recent.id != ByteInterner::kMissing && recent.size == raw.size() &&
         recent.word[0] == key.word[0] && recent.word[1] == key.word[1]) {
         id = recent.id;
         return Stop::None;
     }
-    if (Stop s = textId(key, rows, id); s != Stop::None)
+    if (Stop s = textId(key, id); s != Stop::None)
         return s;
     if (raw.size() <= 16)
         recent = {{key.word[0], key.word[1]}, raw.size(), id};
     return Stop::None;
 }
 
-Stop PacketParser::textId(const ByteInterner::Key& key, ReadingStore& rows, quint32& id)
+Stop RowParser::textId(const ByteInterner::Key& key, quint32& id)
 {
     id = texts_.find(key);
     if (id != ByteInterner::kMissing)
         return Stop::None;
-    QString text;
-    if (Stop s = decode(key.bytes, text); s != Stop::None)
-        return s;
-    id = rows.internText(text);
+    Stop stop = Stop::None;
+    const std::optional<quint32> found = pool_.intern(key, [&]() -> std::optional<QString> {
+        QString text;
+        stop = decode(key.bytes, text);
+        return stop == Stop::None ? std::optional(std::move(text)) : std::nullopt;
+    });
+    if (!found)
+        return stop;
+    id = *found;
     texts_.insert(key, id);
     return Stop::None;
 }
 
 // Rows list their fields in the same order: the field that came at this
 // place last time is tried first.
-int PacketParser::columnOf(size_t k, const Attribute& a)
+int RowParser::columnOf(size_t k, const Attribute& a)
 {
     size_t& guess = fieldGuess_[std::min<size_t>(k, fieldGuess_.size() - 1)];
     if (guess < fields_.size() && sameName(fields_[guess], a))
@@ -505,11 +675,10 @@ int PacketParser::columnOf(size_t k, const Attribute& a)
     return -1;
 }
 
-Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
+Stop RowParser::readRow(const Tag& tag, ReadingStore::RowCodes& c)
 {
     if (emptyId_ == ByteInterner::kMissing)
-        emptyId_ = rows.internText(QString());
-    ReadingStore::RowCodes c;
+        emptyId_ = pool_.intern(QString());
     c.hasNo = false;
     c.time = c.channel = c.value = c.unit = c.judge = emptyId_;
     quint32* ids[kReadingFieldCount] = {nullptr, &c.time, &c.channel, &c.value, &c.unit, &c.judge};
@@ -532,31 +701,33 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
         const int column = columns_[k];
         if (column == kRowStateColumn) {
             Stop stop;
-            const auto state = number(a, false, 0, stop);
+            qint64 state;
+            const bool isNumber = number(a, false, 0, state, stop);
             if (stop != Stop::None)
                 return stop;
-            if (!state)
+            if (!isNumber)
                 return fail(QStringLiteral("bad RowState"));
-            c.rowState = static_cast<qint32>(*state);
+            c.rowState = static_cast<qint32>(state);
             continue;
         }
         if (column == static_cast<int>(ReadingField::ANo)) {
             Stop stop;
-            const auto no = number(a, true, std::numeric_limits<qint32>::min(), stop);
+            qint64 no;
+            const bool isNumber = number(a, true, std::numeric_limits<qint32>::min(), no, stop);
             if (stop != Stop::None)
                 return stop;
-            if (!no)
+            if (!isNumber)
                 return fail(QStringLiteral("bad ANo"));
-            c.no = static_cast<qint32>(*no);
+            c.no = static_cast<qint32>(no);
             c.hasNo = true;
         } else if (column == static_cast<int>(ReadingField::ATime) && a.value.size() == 19 &&
                    !a.hasReference && stamps_.read(a.value, c)) {
             continue;
         } else if (column == kValue) {
-            if (Stop s = textId(valueKey, rows, c.value); s != Stop::None)
+            if (Stop s = textId(valueKey, c.value); s != Stop::None)
                 return s;
         } else if (column > 0) {
-            if (Stop s = textId(column, a.value, rows, *ids[column]); s != Stop::None)
+            if (Stop s = textId(column, a.value, *ids[column]); s != Stop::None)
                 return s;
             if (column == static_cast<int>(ReadingField::ATime))
                 c.timeIsText = true;
@@ -564,9 +735,6 @@ Stop PacketParser::readRow(const Tag& tag, ReadingStore& rows)
             return s; // an attribute the table has no field for: checked, then dropped
         }
     }
-    if (rows.rowCount() == std::numeric_limits<int>::max())
-        return fail(QStringLiteral("too many rows"));
-    rows.appendCodes(c);
     return Stop::None;
 }
 
@@ -620,24 +788,77 @@ Stop PacketParser::parse(StagedTable& staged, bool& declaredUtf8, bool& byteOrde
     if (tag.name != "ROWDATA" || (tag.kind != Tag::Open && tag.kind != Tag::Empty))
         return fail(QStringLiteral("expected ROWDATA"));
     if (tag.kind == Tag::Open) {
-        while (true) {
-            if (Stop s = nextTag(tag); s != Stop::None)
-                return s;
-            if (tag.kind == Tag::Close && tag.name == "ROWDATA")
-                break;
-            if (tag.kind != Tag::Empty || tag.name != "ROW")
-                return fail(QStringLiteral("expected ROW"));
-            if (Stop s = readRow(tag, rows); s != Stop::None)
-                return s;
-        }
+        if (Stop s = readRows(rows); s != Stop::None)
+            return s;
+    } else {
+        bool packetClosed = false;
+        QString why;
+        if (Stop s = readTail(tags_, input_, packetClosed, why); s != Stop::None)
+            return s == Stop::Input ? inputStop() : fail(why);
+        if (!packetClosed)
+            return fail(QStringLiteral("expected DATAPACKET"));
     }
-    if (Stop s = expect(Tag::Close, "DATAPACKET", tag); s != Stop::None)
-        return s;
-    if (Stop s = skipBlanks(); s != Stop::None)
-        return s;
-    if (input_.size() > 0)
-        return fail(QStringLiteral("content after the packet"));
     rows.setChanges(std::move(changes));
+    return Stop::None;
+}
+
+// The rows, then the end of the packet, read in blocks on two cores.
+Stop PacketParser::readRows(ReadingStore& rows)
+{
+    enum class After { Rows, RowData, Packet } after = After::Rows;
+    SharedPool pool(rows);
+    Stop failure = Stop::None;
+    const auto fails = [&](Stop stop, const QString& why) {
+        failure = stop;
+        if (why_.isEmpty())
+            why_ = why;
+        return false;
+    };
+    const auto merge = [&](RowBlock& block) {
+        if (block.end == RowBlock::End::Failed)
+            return fails(block.stop, block.why);
+        if (after != After::Rows) {
+            if (!block.rows.empty() || block.end == RowBlock::End::Closed)
+                return fails(Stop::Malformed, QStringLiteral("content after ROWDATA"));
+            if (block.end == RowBlock::End::Other) {
+                InputBuffer rest(block.rest.constData(), block.rest.size());
+                XmlTagReader tags(rest);
+                bool packetClosed = after == After::Packet;
+                QString why;
+                if (Stop s = readTail(tags, rest, packetClosed, why); s != Stop::None)
+                    return fails(s, why);
+                after = packetClosed ? After::Packet : After::RowData;
+            }
+            return true;
+        }
+        // The pool is locked only for a row that needs a text interned, so
+        // that workers interning texts meanwhile do not wait.
+        for (const ReadingStore::RowCodes& c : block.rows) {
+            if (rows.rowCount() == std::numeric_limits<int>::max())
+                return fails(Stop::Malformed, QStringLiteral("too many rows"));
+            if (!rows.appendCodesLeavingPool(c)) {
+                std::lock_guard<SpinLock> lock(pool.mutex());
+                rows.appendCodes(c);
+            }
+        }
+        if (block.end == RowBlock::End::Other)
+            return fails(Stop::Malformed, QStringLiteral("expected ROW"));
+        if (block.end == RowBlock::End::Closed)
+            after = block.packetClosed ? After::Packet : After::RowData;
+        return true;
+    };
+    BlockReader<RowParser, RowBlock>::run(
+        input_, &beforeLastTag,
+        [&] { return std::make_unique<RowParser>(pool, fields_, utf8_); }, merge);
+    if (failure != Stop::None)
+        return failure;
+    if (input_.failed() || input_.cancelled())
+        return inputStop();
+    if (input_.tooLong())
+        return fail(QStringLiteral("unfinished element"));
+    if (after != After::Packet)
+        return fail(after == After::Rows ? QStringLiteral("unfinished ROWDATA")
+                                         : QStringLiteral("expected DATAPACKET"));
     return Stop::None;
 }
 
