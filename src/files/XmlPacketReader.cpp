@@ -2,6 +2,7 @@
 
 #include "files/BlockReader.h"
 #include "files/ByteInterner.h"
+#include "files/ByteMasks.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
 #include "files/SharedPool.h"
@@ -111,8 +112,9 @@ public:
     // closing quote (which must be among the bytes).
     bool matches(const char* p, qsizetype n, char quote) const
     {
+        // 16 bytes may be read at p (InputBuffer's padding).
         const int length = size_ + 4;
-        return valid_ && n > length && std::memcmp(p, text_, size_t(length)) == 0 &&
+        return valid_ && n > length && bytemask::samePrefix16(p, text_, length) &&
                (p[length] == ' ' || p[length] == quote);
     }
     qint64 next() const { return next_; }
@@ -513,6 +515,12 @@ Stop PacketParser::readParams(ChangeList& changes)
             if (hadLog)
                 return fail(QStringLiteral("CHANGE_LOG given twice"));
             AddedRunText added;
+            // A run of such triples goes into the list at once when it ends.
+            qint64 runFirst = 0, runCount = 0;
+            const auto endRun = [&] {
+                changes.appendAddedRun(runFirst, runCount);
+                runCount = 0;
+            };
             // Digits straight from the buffer, consumed a buffer at a time.
             bool closed = false;
             while (!closed) {
@@ -524,7 +532,8 @@ Stop PacketParser::readParams(ChangeList& changes)
                 qsizetype i = 0;
                 while (i < n) {
                     if (inTriple == 0 && number < 0 && added.matches(p + i, n - i, quote)) {
-                        changes.append({added.next(), 0, 4});
+                        if (runCount++ == 0)
+                            runFirst = added.next();
                         i += added.size();
                         added.step();
                         continue;
@@ -549,6 +558,7 @@ Stop PacketParser::readParams(ChangeList& changes)
                         triple[inTriple++] = number;
                         number = -1;
                         if (inTriple == 3) {
+                            endRun();
                             changes.append({triple[0], triple[1], triple[2]});
                             if (triple[1] == 0 && triple[2] == 4 && triple[0] < kMaxNumber)
                                 added.restart(triple[0] + 1);
@@ -564,6 +574,7 @@ Stop PacketParser::readParams(ChangeList& changes)
                 }
                 input_.consume(i);
             }
+            endRun();
             if (inTriple != 0)
                 return fail(QStringLiteral("CHANGE_LOG is not a list of triples"));
         } else {
