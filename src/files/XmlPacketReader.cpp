@@ -3,6 +3,7 @@
 #include "files/BlockReader.h"
 #include "files/ByteInterner.h"
 #include "files/ByteMasks.h"
+#include "files/CountingText.h"
 #include "files/FileProgress.h"
 #include "files/InputBuffer.h"
 #include "files/SharedPool.h"
@@ -99,49 +100,21 @@ bool sameName(const PacketField& field, const XmlAttribute& a)
 // other triples need their digits summed.
 class AddedRunText {
 public:
-    void restart(qint64 first)
-    {
-        next_ = first;
-        const QByteArray digits = QByteArray::number(first);
-        size_ = int(digits.size());
-        std::memcpy(text_, digits.constData(), size_t(size_));
-        std::memcpy(text_ + size_, " 0 4", 4);
-        valid_ = true;
-    }
+    void restart(qint64 first) { text_.restart(first, " 0 4"); }
     // Whether the bytes start with the next triple, ended by a blank or the
-    // closing quote (which must be among the bytes).
+    // closing quote (which must be among the bytes); 16 bytes may be read
+    // at p (InputBuffer's padding).
     bool matches(const char* p, qsizetype n, char quote) const
     {
-        // 16 bytes may be read at p (InputBuffer's padding).
-        const int length = size_ + 4;
-        return valid_ && n > length && bytemask::samePrefix16(p, text_, length) &&
-               (p[length] == ' ' || p[length] == quote);
+        const int length = text_.size();
+        return n > length && text_.matches(p) && (p[length] == ' ' || p[length] == quote);
     }
-    qint64 next() const { return next_; }
-    int size() const { return size_ + 4; }
-    // On to the triple after: the text counts up as the number does.
-    void step()
-    {
-        if (next_ == kMaxNumber) {
-            valid_ = false;
-            return;
-        }
-        ++next_;
-        int d = size_ - 1;
-        while (d >= 0 && text_[d] == '9')
-            text_[d--] = '0';
-        if (d >= 0) {
-            ++text_[d];
-            return;
-        }
-        restart(next_); // one digit more
-    }
+    qint64 next() const { return text_.number(); }
+    int size() const { return text_.size(); }
+    void step() { text_.step(); }
 
 private:
-    bool valid_ = false;
-    qint64 next_ = 0;
-    int size_ = 0;    // of the number's digits
-    char text_[16]{}; // its digits, then " 0 4"
+    CountingText text_;
 };
 
 // A value's text by the references of XmlReferences.h; why says what failed.
