@@ -50,6 +50,12 @@ inline quint64 anyOf(const char* p, char a, char b, char c)
 }
 
 // Over 16 bytes only: bits 0..15.
+inline unsigned atMost16(const char* p, unsigned char limit)
+{
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i l = _mm_set1_epi8(static_cast<char>(limit));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(v, l), v)));
+}
 inline unsigned equal16(const char* p, char c)
 {
     const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
@@ -91,6 +97,13 @@ inline Masks16 equal16(const char* p, char a, char b, char c)
 inline bool samePrefix16(const char* a, const char* b, int size)
 {
     return std::memcmp(a, b, static_cast<size_t>(size)) == 0;
+}
+inline unsigned atMost16(const char* p, unsigned char limit)
+{
+    unsigned mask = 0;
+    for (int i = 0; i < 16; ++i)
+        mask |= unsigned(static_cast<unsigned char>(p[i]) <= limit) << i;
+    return mask;
 }
 inline unsigned equal16(const char* p, char c)
 {

@@ -8,6 +8,7 @@
 #include "files/InputBuffer.h"
 #include "files/SharedPool.h"
 #include "files/StampReader.h"
+#include "files/TextLineShape.h"
 #include "files/TextTokenizer.h"
 
 #include "recording/TimeStampFormat.h"
@@ -158,10 +159,12 @@ public:
                 if (input_.data()[i] == '\0') {
                     // The text ends here; nothing before the 0 on this line is no line.
                     ended_ = zero_ = true;
+                    lineSize_ = pendingConsume_ = i; // a line without an end
                     return i > 0;
                 }
                 const bool crlf = input_.data()[i] == '\r' && i + 1 < input_.size() &&
                                   input_.data()[i + 1] == '\n';
+                lineSize_ = i;
                 pendingConsume_ = i + (crlf ? 2 : 1);
                 return true;
             }
@@ -171,10 +174,31 @@ public:
                 if (input_.failed() || input_.tooLong() || input_.cancelled() || n == 0)
                     return false;
                 line = QByteArrayView(input_.data(), n);
+                lineSize_ = pendingConsume_ = n; // the last line needs no end
                 return true;
             }
         }
     }
+
+    // The line end of the line last given: CR LF, CR, LF or nothing.
+    QByteArrayView lastEnd() const
+    {
+        return QByteArrayView(input_.data() + lineSize_, pendingConsume_ - lineSize_);
+    }
+    // The bytes after the line last given, for a line read without next();
+    // false at the end of the text.
+    bool rest(const char*& p, qsizetype& n)
+    {
+        if (ended_)
+            return false;
+        input_.consume(pendingConsume_);
+        pendingConsume_ = lineSize_ = 0;
+        p = input_.data();
+        n = input_.size();
+        return true;
+    }
+    // Takes the first n bytes of the rest as a line and its end.
+    void skip(qsizetype n) { pendingConsume_ = lineSize_ = n; }
 
     // True when a byte 0 ended the text.
     bool endedAtZero() const { return zero_; }
@@ -182,6 +206,7 @@ public:
 private:
     InputBuffer& input_;
     qsizetype pendingConsume_ = 0;
+    qsizetype lineSize_ = 0; // of the line last given, without its end
     bool ended_ = false;
     bool zero_ = false;
 };
@@ -229,25 +254,42 @@ public:
             out.lines = 1;
         }
         out.rows.reserve(static_cast<size_t>(bytes.size() / 40));
-        while (lines.next(line)) {
-            ++out.lines;
+        while (true) {
             // Parsed in place: a row copied right after its fields were
             // written one by one waits for the stores to land.
             ReadingStore::RowCodes& c = out.rows.emplace_back();
-            if (!parseLine(line, c, out.failure)) {
+            const char* p;
+            qsizetype n, length;
+            QByteArrayView value;
+            if (shape_.valid() && lines.rest(p, n) &&
+                shape_.read(p, n, stamps_, c, value, length)) {
+                c.value = texts_.id(ByteInterner::keyOfPadded(value));
+                lines.skip(length);
+                ++out.lines;
+                continue;
+            }
+            if (!lines.next(line)) {
                 out.rows.pop_back();
+                break;
+            }
+            ++out.lines;
+            int count = 0;
+            if (!parseLine(line, c, count, out.failure)) {
+                out.rows.pop_back();
+                shape_.forget();
                 if (!out.failure.isEmpty())
                     return;
+                continue;
             }
+            shape_.learn(line, lines.lastEnd(), tokens_, count, c);
         }
         out.ended = lines.endedAtZero();
     }
 
 private:
     // False for a line without tokens, or with `why` set for a bad one.
-    bool parseLine(QByteArrayView line, ReadingStore::RowCodes& c, QString& why)
+    bool parseLine(QByteArrayView line, ReadingStore::RowCodes& c, int& count, QString& why)
     {
-        int count = 0;
         const Tokenized result = tokenizePaddedLine(line, tokens_, kReadingFieldCount, count);
         if (result != Tokenized::Ok) {
             why = result == Tokenized::TooMany ? QStringLiteral("more than six tokens")
@@ -279,6 +321,7 @@ private:
     TokenTexts texts_;
     StampReader stamps_;
     TextToken tokens_[kReadingFieldCount];
+    TextLineShape shape_;
 };
 
 } // namespace
