@@ -3,7 +3,9 @@
 #include "files/ByteInterner.h"
 #include "recording/ReadingStore.h"
 
+#include <algorithm>
 #include <atomic>
+#include <limits>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -18,12 +20,20 @@ public:
             while (held_.load(std::memory_order_relaxed)) {
                 if (++spins % 256 == 0)
                     std::this_thread::yield(); // the holder may wait for this core
+                else
+                    pause();
             }
         }
     }
     void unlock() { held_.store(false, std::memory_order_release); }
 
 private:
+    static void pause()
+    {
+#if defined(__x86_64__) || defined(__i386__)
+        __builtin_ia32_pause();
+#endif
+    }
     std::atomic<bool> held_{false};
 };
 
@@ -58,6 +68,28 @@ public:
         return id;
     }
     SpinLock& mutex() { return mutex_; }
+
+    // Appends rows in order, by one thread at a time; the pool is locked
+    // only for a row that needs a text interned, so that readers interning
+    // meanwhile do not wait. False when the store would pass the most rows
+    // it holds (those before are appended).
+    bool append(const ReadingStore::RowCodes* rows, size_t count)
+    {
+        constexpr int kMostRows = std::numeric_limits<int>::max();
+        for (size_t i = 0; i < count;) {
+            const auto room = static_cast<size_t>(kMostRows - rows_.rowCount());
+            if (room == 0)
+                return false;
+            const size_t batch = std::min(room, count - i);
+            const size_t done = rows_.appendCodesLeavingPool(rows + i, batch);
+            i += done;
+            if (done < batch) { // this row needs a text interned
+                std::lock_guard<SpinLock> lock(mutex_);
+                rows_.appendCodes(rows[i++]);
+            }
+        }
+        return true;
+    }
 
 private:
     ReadingStore& rows_;

@@ -344,17 +344,9 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
             return false;
         }
         header = true;
-        // The pool is locked only for a row that needs a text interned, so
-        // that workers interning texts meanwhile do not wait.
-        for (const ReadingStore::RowCodes& c : block.rows) {
-            if (rows.rowCount() == std::numeric_limits<int>::max()) {
-                failure = LoadOutcome::failure(QStringLiteral("too many rows"));
-                return false;
-            }
-            if (!rows.appendCodesLeavingPool(c)) {
-                std::lock_guard<SpinLock> lock(pool.mutex());
-                rows.appendCodes(c);
-            }
+        if (!pool.append(block.rows.data(), block.rows.size())) {
+            failure = LoadOutcome::failure(QStringLiteral("too many rows"));
+            return false;
         }
         if (!block.failure.isEmpty()) {
             failure = LoadOutcome::failure(

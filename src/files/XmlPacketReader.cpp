@@ -815,16 +815,8 @@ Stop PacketParser::readRows(ReadingStore& rows)
             }
             return true;
         }
-        // The pool is locked only for a row that needs a text interned, so
-        // that workers interning texts meanwhile do not wait.
-        for (const ReadingStore::RowCodes& c : block.rows) {
-            if (rows.rowCount() == std::numeric_limits<int>::max())
-                return fails(Stop::Malformed, QStringLiteral("too many rows"));
-            if (!rows.appendCodesLeavingPool(c)) {
-                std::lock_guard<SpinLock> lock(pool.mutex());
-                rows.appendCodes(c);
-            }
-        }
+        if (!pool.append(block.rows.data(), block.rows.size()))
+            return fails(Stop::Malformed, QStringLiteral("too many rows"));
         if (block.end == RowBlock::End::Other)
             return fails(Stop::Malformed, QStringLiteral("expected ROW"));
         if (block.end == RowBlock::End::Closed)

@@ -192,7 +192,7 @@ ReadingStore::RowCodes ReadingStore::codes(int r) const
     return c;
 }
 
-bool ReadingStore::RecentCodes::sameKind(const RowCodes& c) const
+inline bool ReadingStore::RecentCodes::sameKind(const RowCodes& c) const
 {
     return valid && codes.channel == c.channel && codes.unit == c.unit && codes.judge == c.judge &&
            codes.rowState == c.rowState && codes.hasNo == c.hasNo &&
@@ -208,6 +208,18 @@ void ReadingStore::appendCodes(const RowCodes& c)
 bool ReadingStore::appendCodesLeavingPool(const RowCodes& c)
 {
     return append(c, false);
+}
+
+size_t ReadingStore::appendCodesLeavingPool(const RowCodes* rows, size_t count)
+{
+    for (size_t i = 0; i < count; ++i) {
+        const RowCodes& c = rows[i];
+        if (recentCodes_.sameKind(c))
+            push({c.hasNo ? c.no : 0, c.time, c.value, recentCodes_.kind});
+        else if (!append(c, false))
+            return i;
+    }
+    return count;
 }
 
 bool ReadingStore::append(const RowCodes& c, bool mayIntern)

@@ -72,6 +72,9 @@ public:
     // interned: a stamp that must be kept as text. Touches nothing of the
     // text pool, so another thread may intern texts meanwhile.
     bool appendCodesLeavingPool(const RowCodes& codes);
+    // Rows in a batch, as far as the first that needs a text interned:
+    // gives how many were appended.
+    size_t appendCodesLeavingPool(const RowCodes* rows, size_t count);
 
 private:
     struct PackedRow {
