@@ -22,7 +22,7 @@ public:
     struct Key {
         quint64 word[2] = {0, 0};
         QByteArrayView bytes;
-        mutable quint64 hash = 0;
+        mutable quint64 hash = 0; // none for a readout value
         mutable int readout = -1; // see readoutIndex, set with the hash
         mutable bool hashed = false;
     };
@@ -138,8 +138,12 @@ inline int ByteInterner::readoutIndex(quint64 word, size_t size)
 inline void ByteInterner::hash(const Key& key)
 {
     const auto n = static_cast<size_t>(key.bytes.size());
-    if (n <= kShort)
+    key.hashed = true;
+    if (n <= kShort) {
         key.readout = readoutIndex(key.word[0], n);
+        if (key.readout >= 0)
+            return; // found by its place, no hash needed
+    }
     quint64 h;
     if (n <= kInline) {
         h = (key.word[0] ^ n) * 0x9E3779B97F4A7C15ull + key.word[1] * 0xC2B2AE3D27D4EB4Full;
@@ -152,7 +156,6 @@ inline void ByteInterner::hash(const Key& key)
     h ^= h >> 29;
     h *= 0xff51afd7ed558ccdull;
     key.hash = h ^ (h >> 32);
-    key.hashed = true;
 }
 
 inline void ByteInterner::prefetch(const Key& key) const
