@@ -81,29 +81,47 @@ private:
     }
 
     // The next block of whole rows, or nothing at the end of the input. On
-    // a failure or cancel, the whole rows read before it still come.
+    // a failure or cancel, the whole rows read before it still come. The
+    // device is read straight into the block; bytes after its last whole
+    // row begin the next block. A row longer than the input's piece limit
+    // is refused.
     std::optional<Block> nextBlock(InputBuffer& input, const Cut& cut)
     {
-        while (input.size() < kBlockBytes && input.more()) {
-        }
+        Block block = spare(spareBlocks_);
+        const qsizetype longest = std::max(input.maxPiece(), kBlockBytes);
+        const auto capacity = static_cast<size_t>(longest + InputBuffer::kPadding);
+        if (block.bytes.size() < capacity)
+            block.bytes.resize(capacity);
+        char* bytes = block.bytes.data();
+        qsizetype size = static_cast<qsizetype>(carry_.size());
+        std::memcpy(bytes, carry_.data(), carry_.size());
+        carry_.clear();
+        qsizetype wanted = kBlockBytes;
         while (true) {
-            if (input.size() == 0)
-                return std::nullopt;
+            while (size < wanted) {
+                const qsizetype got = input.readInto(bytes + size, wanted - size);
+                if (got == 0)
+                    break;
+                size += got;
+            }
             const bool atEnd = input.atEnd();
-            if (const qsizetype n = cut(input.data(), input.size(), atEnd); n > 0) {
-                Block block = spare(spareBlocks_);
-                const auto needed = static_cast<size_t>(n + InputBuffer::kPadding);
-                if (block.bytes.size() < needed)
-                    block.bytes.resize(std::max(needed, size_t(kBlockBytes) * 2));
-                std::memcpy(block.bytes.data(), input.data(), static_cast<size_t>(n));
+            const qsizetype n = size == 0 ? 0 : cut(bytes, size, atEnd && size < wanted);
+            if (n > 0) {
+                carry_.assign(bytes + n, bytes + size);
                 block.size = n;
-                input.consume(n);
                 return block;
             }
-            if (atEnd)
+            if (size < wanted || input.failed() || input.cancelled()) {
+                // The end, or a failure or cancel: the flags tell.
+                std::lock_guard<std::mutex> lock(mutex_);
+                spareBlocks_.push_back(std::move(block));
                 return std::nullopt;
-            if (!input.more() && !input.atEnd())
-                return std::nullopt; // failed, cancelled or too long: the flags tell
+            }
+            if (wanted == longest) {
+                input.refuseTooLong();
+                return std::nullopt;
+            }
+            wanted = longest; // no whole row yet: read on up to the longest
         }
     }
 
@@ -225,6 +243,7 @@ private:
     std::deque<Job> queue_;
     std::map<long long, Result> results_;
     std::vector<Block> spareBlocks_;
+    std::vector<char> carry_; // read after the last block's whole rows
     std::vector<Result> spareResults_;
     long long submitted_ = 0, next_ = 0; // blocks handed out; the next to merge
     bool merging_ = false, stopped_ = false, closing_ = false;

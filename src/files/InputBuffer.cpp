@@ -4,6 +4,7 @@
 
 #include <QIODevice>
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -64,4 +65,39 @@ bool InputBuffer::more()
         return more();
     }
     return true;
+}
+
+qsizetype InputBuffer::readInto(char* dest, qsizetype max)
+{
+    if (const qsizetype kept = std::min(size(), max); kept > 0) {
+        std::memcpy(dest, data(), static_cast<size_t>(kept));
+        consume(kept);
+        return kept;
+    }
+    if (atEnd_ || failed_ || cancelled_ || max <= 0)
+        return 0;
+    if (!device_) {
+        atEnd_ = true;
+        return 0;
+    }
+    if (progress_ && progress_->cancelled()) {
+        cancelled_ = true;
+        return 0;
+    }
+    const qint64 got = device_->read(dest, max);
+    if (got < 0) {
+        failed_ = true;
+        return 0;
+    }
+    read_ += got;
+    if (progress_)
+        progress_->done.store(read_, std::memory_order_relaxed);
+    if (got == 0) {
+        if (device_->atEnd() || !device_->isSequential() || !device_->waitForReadyRead(-1)) {
+            atEnd_ = true;
+            return 0;
+        }
+        return readInto(dest, max);
+    }
+    return static_cast<qsizetype>(got);
 }

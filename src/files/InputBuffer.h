@@ -30,6 +30,14 @@ public:
     // input, on a read error, on cancel, or when the unconsumed bytes
     // already reach the piece limit; the flags below say which.
     bool more();
+    // Gives up to max bytes into dest: the unconsumed ones first, else one
+    // read of the device straight into dest, so that a reader filling
+    // blocks of its own copies nothing twice. 0 at the end of the input,
+    // on a read error or cancel (the flags below say which).
+    qsizetype readInto(char* dest, qsizetype max);
+    // A reader of its own found a piece longer than the limit.
+    void refuseTooLong() { tooLong_ = true; }
+    qsizetype maxPiece() const { return maxPiece_; }
 
     bool atEnd() const { return atEnd_; }
     bool failed() const { return failed_; }
