@@ -35,6 +35,8 @@ public:
     // find, issued after other work, does not wait for memory.
     void prefetch(const Key& key) const;
     void insert(const Key& key, quint32 id);
+    // Gives a key already inserted another id (nothing when it is not in).
+    void update(const Key& key, quint32 id);
 
     // Where a readout's value ("ddd.d", "dddd.d", "-ddd.d" or "-dddd.d",
     // as bytes of up to 8 in a zero-padded word) has its place in a table
@@ -44,6 +46,7 @@ public:
     static int readoutIndex(quint64 word, size_t size);
 
 private:
+    const quint32* idOf(const Key& key) const;
     static constexpr quint32 kInline = 16;
     static constexpr quint32 kShort = 8;
     static void hash(const Key& key);
@@ -173,32 +176,44 @@ inline void ByteInterner::prefetch(const Key& key) const
 
 inline quint32 ByteInterner::find(const Key& key) const
 {
+    const quint32* id = idOf(key);
+    return id ? *id : kMissing;
+}
+
+inline const quint32* ByteInterner::idOf(const Key& key) const
+{
     if (!key.hashed)
         hash(key);
     const auto n = static_cast<quint32>(key.bytes.size());
     if (key.readout >= 0) {
         const quint32* slot = readoutSlot(key.readout);
-        return slot ? *slot : kMissing;
+        return slot && *slot != kMissing ? slot : nullptr;
     }
     if (n <= kShort) {
         const size_t mask = shortSlots_.size() - 1;
         for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
             const ShortSlot& s = shortSlots_[i];
             if (s.id == kMissing)
-                return kMissing;
+                return nullptr;
             if (s.word == key.word[0] && s.size == n)
-                return s.id;
+                return &s.id;
         }
     }
     const size_t mask = slots_.size() - 1;
     for (size_t i = key.hash & mask;; i = (i + 1) & mask) {
         const Slot& s = slots_[i];
         if (s.id == kMissing)
-            return kMissing;
+            return nullptr;
         if (s.hash != key.hash || s.size != n)
             continue;
         if (n <= kInline ? s.word[0] == key.word[0] && s.word[1] == key.word[1]
                          : std::memcmp(keys_.data() + s.word[0], key.bytes.data(), n) == 0)
-            return s.id;
+            return &s.id;
     }
+}
+
+inline void ByteInterner::update(const Key& key, quint32 id)
+{
+    if (const quint32* slot = idOf(key))
+        *const_cast<quint32*>(slot) = id;
 }

@@ -9,6 +9,7 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 // A lock held for a few microseconds at most: waiting spins instead of
 // sleeping in the kernel, whose wake-up costs more than the wait.
@@ -38,10 +39,11 @@ private:
 };
 
 // The text pool of a store being filled by readers on several threads.
-// Each reader keeps a byte cache of its own and comes here only for bytes
-// it meets for the first time: under one lock they are looked up among the
-// bytes any reader met, and only bytes new to all are decoded and interned.
-// Rows are appended under the same lock.
+// Each reader keeps a byte cache of its own (BlockTexts) and comes here
+// once a block with the texts it met for the first time: under one lock
+// they are looked up among the bytes any reader met, and only texts new to
+// all are interned. Rows are appended under the same lock when they need a
+// text interned, else without it.
 class SharedPool {
 public:
     explicit SharedPool(ReadingStore& rows) : rows_(rows) {}
@@ -51,21 +53,28 @@ public:
         std::lock_guard<SpinLock> lock(mutex_);
         return rows_.internText(text);
     }
-    // decode() gives the text of the key's bytes, or nothing when they
-    // have none (then so does this).
-    template <typename Decode>
-    std::optional<quint32> intern(const ByteInterner::Key& key, const Decode& decode)
+    // A text met for the first time, with the bytes it was read from when
+    // it stands for them (their key then finds it again).
+    struct NewText {
+        ByteInterner::Key key;
+        bool byBytes = false;
+        QString text;
+    };
+    // The pool ids of the texts, in their order.
+    void intern(const std::vector<NewText>& texts, std::vector<quint32>& ids)
     {
+        ids.resize(texts.size());
         std::lock_guard<SpinLock> lock(mutex_);
-        quint32 id = known_.find(key);
-        if (id == ByteInterner::kMissing) {
-            const std::optional<QString> text = decode();
-            if (!text)
-                return std::nullopt;
-            id = rows_.internText(*text);
-            known_.insert(key, id);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const NewText& t = texts[i];
+            quint32 id = t.byBytes ? known_.find(t.key) : ByteInterner::kMissing;
+            if (id == ByteInterner::kMissing) {
+                id = rows_.internText(t.text);
+                if (t.byBytes)
+                    known_.insert(t.key, id);
+            }
+            ids[i] = id;
         }
-        return id;
     }
     SpinLock& mutex() { return mutex_; }
 

@@ -1,6 +1,7 @@
 #include "files/TextFileReader.h"
 
 #include "files/BlockReader.h"
+#include "files/BlockTexts.h"
 #include "files/ByteInterner.h"
 #include "files/ByteMasks.h"
 #include "files/CodePage.h"
@@ -52,7 +53,7 @@ bool recordNumber(const TextToken& token, qint32& number)
 // their bytes stand for their text as they are, decoded otherwise.
 class TokenTexts {
 public:
-    explicit TokenTexts(SharedPool& pool) : pool_(pool) {}
+    explicit TokenTexts(SharedPool& pool) : pool_(pool), texts_(pool) {}
 
     // A quoted token with doubled quotes inside: its text is not its bytes.
     static bool undoubles(const TextToken& token)
@@ -64,7 +65,7 @@ public:
     quint32 id(int column, const TextToken& token)
     {
         if (undoubles(token))
-            return pool_.intern(token.text());
+            return texts_.id(token.text());
         const ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
         if (column == static_cast<int>(ReadingField::AValue))
             return id(key);
@@ -83,14 +84,14 @@ public:
     ByteInterner::Key valueKey(const TextToken& token) const
     {
         ByteInterner::Key key = ByteInterner::keyOfPadded(token.raw);
-        cache_.prefetch(key);
+        texts_.prefetch(key);
         return key;
     }
 
     quint32 id(const TextToken& token)
     {
         if (undoubles(token))
-            return pool_.intern(token.text());
+            return texts_.id(token.text());
         return id(ByteInterner::keyOfPadded(token.raw));
     }
 
@@ -98,20 +99,23 @@ public:
     // doubled quotes are out of the way.
     quint32 id(const ByteInterner::Key& key)
     {
-        quint32 id = cache_.find(key);
-        if (id == ByteInterner::kMissing) {
-            id = *pool_.intern(key, [&key] {
-                return std::optional(codepage::decode(key.bytes.data(), key.bytes.size()));
-            });
-            cache_.insert(key, id);
-        }
-        return id;
+        return *texts_.id(key, [&key] {
+            return std::optional(codepage::decode(key.bytes.data(), key.bytes.size()));
+        });
     }
     quint32 empty()
     {
         if (empty_ == ByteInterner::kMissing)
             empty_ = pool_.intern(QString());
         return empty_;
+    }
+    // At the end of a block: the rows get pool ids for the texts met first
+    // in it, and the ids of the last line are forgotten.
+    template <typename Rows> void resolve(Rows& rows)
+    {
+        texts_.resolve(rows);
+        for (Recent& recent : recent_)
+            recent = Recent{};
     }
 
 private:
@@ -122,7 +126,7 @@ private:
         quint32 id = ByteInterner::kMissing;
     };
     SharedPool& pool_;
-    ByteInterner cache_;
+    BlockTexts texts_;
     Recent recent_[kReadingFieldCount];
     quint32 empty_ = ByteInterner::kMissing;
 };
@@ -239,6 +243,14 @@ public:
 
     void parse(InputBuffer& bytes, bool first, TextBlock& out)
     {
+        read(bytes, first, out);
+        texts_.resolve(out.rows);
+        shape_.forget(); // its ids were the block's
+    }
+
+private:
+    void read(InputBuffer& bytes, bool first, TextBlock& out)
+    {
         out.rows.clear();
         out.lines = 0;
         out.noHeader = false;
@@ -286,7 +298,6 @@ public:
         out.ended = lines.endedAtZero();
     }
 
-private:
     // False for a line without tokens, or with `why` set for a bad one.
     bool parseLine(QByteArrayView line, ReadingStore::RowCodes& c, int& count, QString& why)
     {

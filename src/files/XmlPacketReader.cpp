@@ -1,6 +1,7 @@
 #include "files/XmlPacketReader.h"
 
 #include "files/BlockReader.h"
+#include "files/BlockTexts.h"
 #include "files/ByteInterner.h"
 #include "files/ByteMasks.h"
 #include "files/CountingText.h"
@@ -178,15 +179,24 @@ struct RowBlock {
 class RowParser {
 public:
     RowParser(SharedPool& pool, std::vector<PacketField> fields, bool utf8)
-        : pool_(pool), fields_(std::move(fields)), utf8_(utf8)
+        : pool_(pool), fields_(std::move(fields)), utf8_(utf8), texts_(pool)
     {
     }
 
-    void parse(InputBuffer& bytes, bool first, RowBlock& out);
+    // Reads the block, then gives its rows the pool ids of the texts met
+    // first in it.
+    void parse(InputBuffer& bytes, bool /*first*/, RowBlock& out)
+    {
+        read(bytes, out);
+        texts_.resolve(out.rows);
+        for (Recent& recent : recent_)
+            recent = Recent{};
+    }
     Stop readRow(const Tag& tag, ReadingStore::RowCodes& c);
     const QString& why() const { return why_; }
 
 private:
+    void read(InputBuffer& bytes, RowBlock& out);
     Stop fail(const QString& why)
     {
         if (why_.isEmpty())
@@ -205,7 +215,7 @@ private:
     bool utf8_;
     QString why_;
     QString scratch_;
-    ByteInterner texts_; // raw attribute bytes -> pool id
+    BlockTexts texts_; // raw attribute bytes -> pool id
     quint32 emptyId_ = ByteInterner::kMissing;
     std::array<size_t, 8> fieldGuess_{};
     std::vector<int> columns_; // of the row being read: its attributes' fields
@@ -250,7 +260,7 @@ Stop readTail(XmlTagReader& tags, InputBuffer& input, bool& packetClosed, QStrin
     }
 }
 
-void RowParser::parse(InputBuffer& bytes, bool, RowBlock& out)
+void RowParser::read(InputBuffer& bytes, RowBlock& out)
 {
     out.rows.clear();
     out.end = RowBlock::End::Rows;
@@ -628,11 +638,8 @@ Stop RowParser::textId(int column, QByteArrayView raw, quint32& id)
 
 Stop RowParser::textId(const ByteInterner::Key& key, quint32& id)
 {
-    id = texts_.find(key);
-    if (id != ByteInterner::kMissing)
-        return Stop::None;
     Stop stop = Stop::None;
-    const std::optional<quint32> found = pool_.intern(key, [&]() -> std::optional<QString> {
+    const std::optional<quint32> found = texts_.id(key, [&]() -> std::optional<QString> {
         QString text;
         stop = decode(key.bytes, text);
         return stop == Stop::None ? std::optional(std::move(text)) : std::nullopt;
@@ -640,7 +647,6 @@ Stop RowParser::textId(const ByteInterner::Key& key, quint32& id)
     if (!found)
         return stop;
     id = *found;
-    texts_.insert(key, id);
     return Stop::None;
 }
 
