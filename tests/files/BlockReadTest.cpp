@@ -22,10 +22,17 @@ QString valueOf(int n)
     return QString::number((n % 3000 - 1000) / 10.0, 'f', 1);
 }
 
+// Some judgements hold a quote: a text that is not its bytes in either file.
 ReadingRow rowOf(int n)
 {
     return {n + 1, "2024/05/06_09:03:07", n % 500 < 250 ? "T1" : "T2", valueOf(n), "#-K",
-            n % 40 < 20 ? "Pass" : "Fail"};
+            n % 97 == 0 ? "a\"b" : n % 40 < 20 ? "Pass" : "Fail"};
+}
+
+QByteArray tokenOf(const QString& text)
+{
+    return text.contains('"') ? '"' + text.toLatin1().replace("\"", "\"\"") + '"'
+                              : text.toLatin1();
 }
 
 QByteArray textFile(const QByteArray& lineEnd, int rows = kRows)
@@ -35,7 +42,7 @@ QByteArray textFile(const QByteArray& lineEnd, int rows = kRows)
         const ReadingRow row = rowOf(n);
         file += QByteArray::number(*row.no) + '\t' + row.time.toLatin1() + '\t' +
                 row.channel.toLatin1() + '\t' + row.value.toLatin1() + '\t' +
-                row.unit.toLatin1() + '\t' + row.judge.toLatin1() + lineEnd;
+                row.unit.toLatin1() + '\t' + tokenOf(row.judge) + lineEnd;
     }
     return file;
 }
