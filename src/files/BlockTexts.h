@@ -20,16 +20,17 @@ public:
     explicit BlockTexts(SharedPool& pool) : pool_(pool) {}
 
     // The id of the text of these bytes; decode() gives the text, or
-    // nothing when the bytes have none (then so does this).
-    template <typename Decode>
-    std::optional<quint32> id(const ByteInterner::Key& key, const Decode& decode)
+    // nothing when the bytes have none (then this gives kMissing). Not an
+    // optional: one built from a flag byte is read back whole before that
+    // byte's store has landed, on every lookup.
+    template <typename Decode> quint32 id(const ByteInterner::Key& key, const Decode& decode)
     {
         const quint32 found = cache_.find(key);
         if (found != ByteInterner::kMissing)
             return found;
         std::optional<QString> text = decode();
         if (!text)
-            return std::nullopt;
+            return ByteInterner::kMissing;
         const quint32 provisional = kProvisional | static_cast<quint32>(new_.size());
         new_.push_back({key, true, std::move(*text)});
         cache_.insert(key, provisional);

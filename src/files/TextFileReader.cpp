@@ -99,7 +99,7 @@ public:
     // doubled quotes are out of the way.
     quint32 id(const ByteInterner::Key& key)
     {
-        return *texts_.id(key, [&key] {
+        return texts_.id(key, [&key] {
             return std::optional(codepage::decode(key.bytes.data(), key.bytes.size()));
         });
     }

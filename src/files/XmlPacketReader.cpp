@@ -639,14 +639,14 @@ Stop RowParser::textId(int column, QByteArrayView raw, quint32& id)
 Stop RowParser::textId(const ByteInterner::Key& key, quint32& id)
 {
     Stop stop = Stop::None;
-    const std::optional<quint32> found = texts_.id(key, [&]() -> std::optional<QString> {
+    const quint32 found = texts_.id(key, [&]() -> std::optional<QString> {
         QString text;
         stop = decode(key.bytes, text);
         return stop == Stop::None ? std::optional(std::move(text)) : std::nullopt;
     });
-    if (!found)
+    if (found == ByteInterner::kMissing)
         return stop;
-    id = *found;
+    id = found;
     return Stop::None;
 }
 
