@@ -94,7 +94,8 @@ private:
             block.bytes.resize(capacity);
         char* bytes = block.bytes.data();
         qsizetype size = static_cast<qsizetype>(carry_.size());
-        std::memcpy(bytes, carry_.data(), carry_.size());
+        if (size > 0)
+            std::memcpy(bytes, carry_.data(), carry_.size());
         carry_.clear();
         qsizetype wanted = kBlockBytes;
         while (true) {
