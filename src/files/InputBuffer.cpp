@@ -22,7 +22,9 @@ InputBuffer::InputBuffer(const char* bytes, qsizetype size)
 {
 }
 
-bool InputBuffer::more()
+// Whether reading may go on: not at the end, failed or cancelled (asked
+// here).
+bool InputBuffer::mayRead()
 {
     if (atEnd_ || failed_ || cancelled_)
         return false;
@@ -34,6 +36,36 @@ bool InputBuffer::more()
         cancelled_ = true;
         return false;
     }
+    return true;
+}
+
+// One read of the device; 0 at its end or on an error (the flags tell).
+qint64 InputBuffer::readDevice(char* dest, qsizetype max)
+{
+    while (true) {
+        const qint64 got = device_->read(dest, max);
+        if (got < 0) {
+            failed_ = true;
+            return 0;
+        }
+        if (got > 0) {
+            read_ += got;
+            if (progress_)
+                progress_->done.store(read_, std::memory_order_relaxed);
+            return got;
+        }
+        // A file read to its end; a sequential device may only be waiting.
+        if (device_->atEnd() || !device_->isSequential() || !device_->waitForReadyRead(-1)) {
+            atEnd_ = true;
+            return 0;
+        }
+    }
+}
+
+bool InputBuffer::more()
+{
+    if (!mayRead())
+        return false;
     const qsizetype kept = size();
     if (kept >= maxPiece_) {
         tooLong_ = true;
@@ -46,25 +78,10 @@ bool InputBuffer::more()
     // Shrinking a QByteArray keeps its capacity: the padding stays behind
     // the bytes read.
     buffer_.resize(kept + kChunk + kPadding);
-    const qint64 got = device_->read(buffer_.data() + kept, kChunk);
-    buffer_.resize(got < 0 ? kept : kept + got);
+    const qint64 got = readDevice(buffer_.data() + kept, kChunk);
+    buffer_.resize(kept + got);
     viewBuffer();
-    if (got < 0) {
-        failed_ = true;
-        return false;
-    }
-    read_ += got;
-    if (progress_)
-        progress_->done.store(read_, std::memory_order_relaxed);
-    if (got == 0) {
-        // A file read to its end; a sequential device may only be waiting.
-        if (device_->atEnd() || !device_->isSequential() || !device_->waitForReadyRead(-1)) {
-            atEnd_ = true;
-            return false;
-        }
-        return more();
-    }
-    return true;
+    return got > 0;
 }
 
 qsizetype InputBuffer::readInto(char* dest, qsizetype max)
@@ -74,30 +91,7 @@ qsizetype InputBuffer::readInto(char* dest, qsizetype max)
         consume(kept);
         return kept;
     }
-    if (atEnd_ || failed_ || cancelled_ || max <= 0)
+    if (max <= 0 || !mayRead())
         return 0;
-    if (!device_) {
-        atEnd_ = true;
-        return 0;
-    }
-    if (progress_ && progress_->cancelled()) {
-        cancelled_ = true;
-        return 0;
-    }
-    const qint64 got = device_->read(dest, max);
-    if (got < 0) {
-        failed_ = true;
-        return 0;
-    }
-    read_ += got;
-    if (progress_)
-        progress_->done.store(read_, std::memory_order_relaxed);
-    if (got == 0) {
-        if (device_->atEnd() || !device_->isSequential() || !device_->waitForReadyRead(-1)) {
-            atEnd_ = true;
-            return 0;
-        }
-        return readInto(dest, max);
-    }
-    return static_cast<qsizetype>(got);
+    return static_cast<qsizetype>(readDevice(dest, max));
 }

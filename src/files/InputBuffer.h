@@ -45,6 +45,8 @@ public:
     bool cancelled() const { return cancelled_; }
 
 private:
+    bool mayRead();
+    qint64 readDevice(char* dest, qsizetype max);
     void viewBuffer()
     {
         base_ = buffer_.constData();
