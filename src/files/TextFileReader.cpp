@@ -280,6 +280,8 @@ private:
                 ++out.lines;
                 continue;
             }
+            // A line that failed the shape part way is read from scratch.
+            c = ReadingStore::RowCodes{};
             if (!lines.next(line)) {
                 out.rows.pop_back();
                 break;

@@ -22,6 +22,7 @@ TEST(TextLineShape, ALineAfterALikeOneReadsAsItReadsAlone)
         "10\t2024/05/06_09-03-08\tT1\t023.5\t#-K\tPass\r\n",
         "10\t2024/05/06_25:03:08\tT1\t023.5\t#-K\tPass\r\n",
         "10\t2024/05/06_09:03:0x\tT1\t023.5\t#-K\tPass\r\n",
+        "10\t2024/05/06_09:03:08123\tT1\t023.5\t#-K\tPass\r\n",
         "10\t2024/05/06_09:03:08\tT2\t023.5\t#-K\tPass\r\n",
         "10\t2024/05/06_09:03:08\tT1 \t023.5\t#-K\tPass\r\n",
         "10\t2024/05/06_09:03:08\tT1\t\"023.5\"\t#-K\tPass\r\n",
