@@ -7,6 +7,8 @@
 
 #include "files/RowSource.h"
 #include "files/TableFile.h"
+#include "files/TextFileReader.h"
+#include "files/XmlPacketReader.h"
 #include "recording/ReadingTable.h"
 
 #include <QBuffer>
@@ -23,6 +25,19 @@ inline LoadOutcome read(TableFormat format, const QByteArray& bytes)
     QBuffer in(&copy);
     in.open(QIODevice::ReadOnly);
     return readTable(format, in);
+}
+
+// The same bytes read in blocks of a few bytes, a size the input chooses,
+// so that the workers parse many blocks at once and rows, lines and tags
+// cross block bounds in every way.
+inline LoadOutcome readInSmallBlocks(TableFormat format, const QByteArray& bytes)
+{
+    const qsizetype blockBytes = 1 + bytes.size() % 97;
+    QByteArray copy = bytes;
+    QBuffer in(&copy);
+    in.open(QIODevice::ReadOnly);
+    return format == TableFormat::XmlPacket ? readXmlPacket(in, nullptr, blockBytes)
+                                            : readTextFile(in, nullptr, blockBytes);
 }
 
 inline QByteArray save(TableFormat format, const ReadingStore& rows)

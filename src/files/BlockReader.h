@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/InputBuffer.h"
+#include "files/ReadBlocks.h"
 #include "recording/MappedMemory.h"
 
 #include <algorithm>
@@ -33,7 +34,6 @@
 // many of the n bytes read form whole rows, 0 when more must be read.
 template <typename Parser, typename Result> class BlockReader {
 public:
-    static constexpr qsizetype kBlockBytes = 512 * 1024;
     static constexpr int kWorkers = 2;
     static constexpr long long kInFlight = 2 * kWorkers;
 
@@ -41,13 +41,13 @@ public:
     using MakeParser = std::function<std::unique_ptr<Parser>()>;
     using Merge = std::function<bool(Result&)>;
 
-    // Reads input to its end (or until merge stops it): afterwards the
-    // input's flags tell whether reading failed, was cancelled or met a
-    // row longer than its piece limit.
-    static void run(InputBuffer& input, const Cut& cut, const MakeParser& makeParser,
-                    const Merge& merge)
+    // Reads input to its end (or until merge stops it) in blocks of about
+    // blockBytes: afterwards the input's flags tell whether reading failed,
+    // was cancelled or met a row longer than its piece limit.
+    static void run(InputBuffer& input, qsizetype blockBytes, const Cut& cut,
+                    const MakeParser& makeParser, const Merge& merge)
     {
-        BlockReader reader(makeParser, merge);
+        BlockReader reader(makeParser, merge, std::max<qsizetype>(blockBytes, 1));
         reader.read(input, cut);
     }
 
@@ -64,8 +64,8 @@ private:
         long long index = 0;
     };
 
-    BlockReader(const MakeParser& makeParser, const Merge& merge)
-        : makeParser_(makeParser), merge_(merge)
+    BlockReader(const MakeParser& makeParser, const Merge& merge, qsizetype blockBytes)
+        : makeParser_(makeParser), merge_(merge), blockBytes_(blockBytes)
     {
     }
     ~BlockReader()
@@ -88,16 +88,17 @@ private:
     std::optional<Block> nextBlock(InputBuffer& input, const Cut& cut)
     {
         Block block = spare(spareBlocks_);
-        const qsizetype longest = std::max(input.maxPiece(), kBlockBytes);
-        const auto capacity = static_cast<size_t>(longest + InputBuffer::kPadding);
-        if (block.bytes.size() < capacity)
-            block.bytes.resize(capacity);
-        char* bytes = block.bytes.data();
+        const qsizetype longest = std::max(input.maxPiece(), blockBytes_);
         qsizetype size = static_cast<qsizetype>(carry_.size());
+        qsizetype wanted = blockBytes_;
+        // A short input needs no block of full size; one byte more than it
+        // holds lets the loop below see its end.
+        if (const qint64 left = input.remaining(); left >= 0 && size + left < wanted)
+            wanted = static_cast<qsizetype>(size + left + 1);
+        char* bytes = room(block, std::max(size, wanted));
         if (size > 0)
             std::memcpy(bytes, carry_.data(), carry_.size());
         carry_.clear();
-        qsizetype wanted = kBlockBytes;
         while (true) {
             while (size < wanted) {
                 const qsizetype got = input.readInto(bytes + size, wanted - size);
@@ -118,12 +119,23 @@ private:
                 spareBlocks_.push_back(std::move(block));
                 return std::nullopt;
             }
-            if (wanted == longest) {
+            if (wanted >= longest) {
                 input.refuseTooLong();
                 return std::nullopt;
             }
             wanted = longest; // no whole row yet: read on up to the longest
+            bytes = room(block, wanted);
         }
+    }
+
+    // The block's bytes with room for n and the padding after them; a
+    // bigger block keeps what it holds.
+    static char* room(Block& block, qsizetype n)
+    {
+        const auto capacity = static_cast<size_t>(n + InputBuffer::kPadding);
+        if (block.bytes.size() < capacity)
+            block.bytes.resize(capacity);
+        return block.bytes.data();
     }
 
     void read(InputBuffer& input, const Cut& cut)
@@ -238,6 +250,7 @@ private:
 
     const MakeParser& makeParser_;
     const Merge& merge_;
+    const qsizetype blockBytes_;
     std::vector<std::thread> workers_;
     std::mutex mutex_;
     std::condition_variable wake_, merged_;

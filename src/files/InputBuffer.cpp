@@ -84,6 +84,15 @@ bool InputBuffer::more()
     return got > 0;
 }
 
+qint64 InputBuffer::remaining() const
+{
+    if (!device_)
+        return size();
+    if (device_->isSequential())
+        return -1;
+    return size() + std::max<qint64>(device_->size() - device_->pos(), 0);
+}
+
 qsizetype InputBuffer::readInto(char* dest, qsizetype max)
 {
     if (const qsizetype kept = std::min(size(), max); kept > 0) {

@@ -35,6 +35,9 @@ public:
     // blocks of its own copies nothing twice. 0 at the end of the input,
     // on a read error or cancel (the flags below say which).
     qsizetype readInto(char* dest, qsizetype max);
+    // The bytes not consumed and those the device still holds, when it
+    // knows its size; -1 for a sequential device.
+    qint64 remaining() const;
     // A reader of its own found a piece longer than the limit.
     void refuseTooLong() { tooLong_ = true; }
     qsizetype maxPiece() const { return maxPiece_; }

@@ -223,7 +223,8 @@ qsizetype afterLastLine(const char* p, qsizetype n, bool atEnd)
         return n;
     const auto* lf = static_cast<const char*>(memrchr(p, '\n', static_cast<size_t>(n - 1)));
     const qsizetype from = lf ? lf - p + 1 : 0;
-    const auto* cr = static_cast<const char*>(memrchr(p + from, '\r', static_cast<size_t>(n - 1 - from)));
+    const auto* cr =
+        static_cast<const char*>(memrchr(p + from, '\r', static_cast<size_t>(n - 1 - from)));
     return cr ? cr - p + 1 : from;
 }
 
@@ -339,7 +340,7 @@ private:
 
 } // namespace
 
-LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
+LoadOutcome readTextFile(QIODevice& in, FileProgress* progress, qsizetype blockBytes)
 {
     if (progress)
         progress->total.store(in.isSequential() ? 0 : in.size(), std::memory_order_relaxed);
@@ -370,7 +371,8 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
         return !block.ended;
     };
     BlockReader<LineParser, TextBlock>::run(
-        input, &afterLastLine, [&pool] { return std::make_unique<LineParser>(pool); }, merge);
+        input, blockBytes, &afterLastLine, [&pool] { return std::make_unique<LineParser>(pool); },
+        merge);
     if (failure)
         return std::move(*failure);
     if (input.cancelled()) {
@@ -391,4 +393,3 @@ LoadOutcome readTextFile(QIODevice& in, FileProgress* progress)
     out.ok = true;
     return out;
 }
-

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/ReadBlocks.h"
 #include "files/StagedTable.h"
 
 class QIODevice;
@@ -21,4 +22,5 @@ struct FileProgress;
 //
 // "NULL" stays the four-letter text. Bytes are read through the code page of
 // CodePage.h. Lines longer than 1 MB fail.
-LoadOutcome readTextFile(QIODevice& in, FileProgress* progress = nullptr);
+LoadOutcome readTextFile(QIODevice& in, FileProgress* progress = nullptr,
+                         qsizetype blockBytes = kReadBlockBytes);

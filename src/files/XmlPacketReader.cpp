@@ -310,8 +310,8 @@ void RowParser::read(InputBuffer& bytes, RowBlock& out)
 class PacketParser {
 public:
     // bytesOnly: a declared UTF-8 is not honoured (the file proved not to be).
-    PacketParser(QIODevice& in, FileProgress* progress, bool bytesOnly)
-        : input_(in, progress), tags_(input_), bytesOnly_(bytesOnly)
+    PacketParser(QIODevice& in, FileProgress* progress, bool bytesOnly, qsizetype blockBytes)
+        : input_(in, progress), tags_(input_), bytesOnly_(bytesOnly), blockBytes_(blockBytes)
     {
     }
 
@@ -358,6 +358,7 @@ private:
     InputBuffer input_;
     XmlTagReader tags_;
     bool bytesOnly_;
+    qsizetype blockBytes_; // of the rows, read on two cores
     bool utf8_ = false;
     QString why_;
     std::vector<PacketField> fields_;
@@ -830,7 +831,7 @@ Stop PacketParser::readRows(ReadingStore& rows)
         return true;
     };
     BlockReader<RowParser, RowBlock>::run(
-        input_, &beforeLastTag,
+        input_, blockBytes_, &beforeLastTag,
         [&] { return std::make_unique<RowParser>(pool, fields_, utf8_); }, merge);
     if (failure != Stop::None)
         return failure;
@@ -846,7 +847,7 @@ Stop PacketParser::readRows(ReadingStore& rows)
 
 } // namespace
 
-LoadOutcome readXmlPacket(QIODevice& in, FileProgress* progress)
+LoadOutcome readXmlPacket(QIODevice& in, FileProgress* progress, qsizetype blockBytes)
 {
     const qint64 start = in.isSequential() ? 0 : in.pos();
     if (progress)
@@ -854,7 +855,7 @@ LoadOutcome readXmlPacket(QIODevice& in, FileProgress* progress)
     for (bool bytesOnly : {false, true}) {
         LoadOutcome out;
         bool declaredUtf8 = false, byteOrderMark = false;
-        PacketParser parser(in, progress, bytesOnly);
+        PacketParser parser(in, progress, bytesOnly, blockBytes);
         const Stop stop = parser.parse(out.staged, declaredUtf8, byteOrderMark);
         // A file declared UTF-8 whose bytes are not is read again byte by byte.
         const bool retry = stop == Stop::BadUtf8 && !byteOrderMark && !bytesOnly;

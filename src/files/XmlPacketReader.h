@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/ReadBlocks.h"
 #include "files/StagedTable.h"
 
 class QIODevice;
@@ -31,4 +32,5 @@ struct FileProgress;
 // Any other content fails. Elements other than PARAMS are limited to 1 MB.
 // A file declared UTF-8 that is not is read a second time byte by byte, so
 // the device must then be able to seek back to its start.
-LoadOutcome readXmlPacket(QIODevice& in, FileProgress* progress = nullptr);
+LoadOutcome readXmlPacket(QIODevice& in, FileProgress* progress = nullptr,
+                          qsizetype blockBytes = kReadBlockBytes);

@@ -5,6 +5,8 @@
 #include "files/FileProgress.h"
 #include "files/RowSource.h"
 #include "files/TableFile.h"
+#include "files/TextFileReader.h"
+#include "files/XmlPacketReader.h"
 
 #include <QBuffer>
 
@@ -137,6 +139,46 @@ TEST(BlockRead, PacketGivesEveryRowAndItsEndMayCrossBlocks)
         const LoadOutcome out = readTableBytes(TableFormat::XmlPacket, b.bytes);
         EXPECT_FALSE(out.ok) << b.name;
         EXPECT_EQ(out.staged.rows.rowCount(), 0) << b.name;
+    }
+}
+
+LoadOutcome readInBlocks(TableFormat format, const QByteArray& bytes, qsizetype blockBytes)
+{
+    QByteArray copy = bytes;
+    QBuffer in(&copy);
+    in.open(QIODevice::ReadOnly);
+    return format == TableFormat::XmlPacket ? readXmlPacket(in, nullptr, blockBytes)
+                                            : readTextFile(in, nullptr, blockBytes);
+}
+
+// Blocks of a few bytes put a bound inside every line end (CR | LF), token,
+// stamp, reference and tag: each size gives what one block gives.
+TEST(BlockRead, BlocksOfAnySizeGiveWhatOneBlockGives)
+{
+    const struct {
+        TableFormat format;
+        QByteArray bytes;
+    } files[] = {
+        {TableFormat::Text, textFile("\r\n", 60) + "x\r\n"}, // fails on line 62
+        {TableFormat::Text, "h\r1\t2024/05/06_09:03:07\tT1\t 1.5\r\n2\t2024/05/06_09:03:08\tT1\r"
+                            "\n\r\n3 \"a \"\"b\" x\n4\t2024/05/06_09:03:08123\tT1\t1.5\r"},
+        {TableFormat::Text, "h\n1 a\n2 b\n3 \"open\n4 d\n"},
+        {TableFormat::Text, QByteArray("h\n1 a\n2 b\0\n3 c\n", 17)},
+        {TableFormat::XmlPacket, packet(60)},
+        {TableFormat::XmlPacket, packet(30).replace("Pass", "P&#955;&amp;&#x3bb;s")},
+        {TableFormat::XmlPacket, packet(30).replace("</ROWDATA>", "<ROW ANo=\"x\"/></ROWDATA>")},
+    };
+    for (const auto& f : files) {
+        const LoadOutcome whole = readInBlocks(f.format, f.bytes, f.bytes.size() + 1);
+        for (qsizetype blockBytes = 1; blockBytes <= 32; ++blockBytes) {
+            const LoadOutcome out = readInBlocks(f.format, f.bytes, blockBytes);
+            ASSERT_EQ(out.ok, whole.ok) << blockBytes;
+            ASSERT_EQ(out.error.toStdString(), whole.error.toStdString()) << blockBytes;
+            ASSERT_EQ(out.staged.rows.rowCount(), whole.staged.rows.rowCount()) << blockBytes;
+            for (int r = 0; r < whole.staged.rows.rowCount(); ++r)
+                ASSERT_EQ(out.staged.rows.row(r), whole.staged.rows.row(r)) << blockBytes;
+            ASSERT_EQ(out.staged.rows.changes().numbers(), whole.staged.rows.changes().numbers());
+        }
     }
 }
 
