@@ -6,8 +6,11 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 // Bytes of formatted rows, appended without the checks of a shared byte
 // array: writers append a few bytes at a time, millions of times.
@@ -63,32 +66,26 @@ private:
     qsizetype size_ = 0, capacity_ = 0;
 };
 
-// Rows are formatted into one buffer and handed to the device in pieces of
-// about 256 KB; the progress counts rows.
+// Rows are formatted into one buffer, handed to the device in pieces of
+// about 256 KB; the progress counts rows. A piece is written on a thread of
+// its own while the next is formatted, so that the system's copy of the
+// bytes and the formatting share the two cores; the device is used by one
+// thread at a time, and only by the caller's once flush() has returned.
 class OutputBatch {
 public:
     OutputBatch(QIODevice& out, FileProgress* progress) : out_(out), progress_(progress) {}
+    ~OutputBatch();
+    OutputBatch(const OutputBatch&) = delete;
+    OutputBatch& operator=(const OutputBatch&) = delete;
+
     static constexpr int kRowsPerRead = 4096;
     static constexpr qsizetype kFlushAt = 256 * 1024;
 
-    bool flushIfFull() { return bytes.size() < kFlushAt || flush(); }
-    // A file may take only part of the bytes (at its size limit or on a
-    // full disk) without reporting an error; the rest is offered again, so
-    // that the refusal which follows carries the system's reason.
-    bool flush()
-    {
-        const char* data = bytes.data();
-        qint64 left = bytes.size();
-        while (left > 0) {
-            const qint64 written = out_.write(data, left);
-            if (written <= 0)
-                return false;
-            data += written;
-            left -= written;
-        }
-        bytes.clear();
-        return true;
-    }
+    // Hands a full piece to the writing thread; false once a write failed.
+    bool flushIfFull() { return bytes.size() < kFlushAt || handOff(); }
+    // Writes what is left and waits for every piece; false when any write
+    // failed.
+    bool flush();
     bool rowsDone(qint64 rows)
     {
         if (progress_) {
@@ -107,6 +104,16 @@ public:
     ByteBuffer bytes;
 
 private:
+    bool handOff();
+    bool waitWritten();
+    bool writeAll(const char* data, qint64 size);
+    void writeHandedOff();
+
     QIODevice& out_;
     FileProgress* progress_;
+    ByteBuffer writing_; // handed off, written by the thread
+    std::thread writer_;
+    std::mutex mutex_;
+    std::condition_variable wake_, written_;
+    bool pending_ = false, failed_ = false, closing_ = false;
 };
