@@ -48,7 +48,7 @@ private:
 };
 
 // Time stamps of compact rows as bytes: the date part worked out once per
-// day, the time of day from digits.
+// day, the time of day from digits, the whole appended in one copy.
 class StampBytes {
 public:
     explicit StampBytes(EncodedTexts::Encoder encoder) : encoder_(encoder) {}
@@ -58,6 +58,8 @@ private:
     EncodedTexts::Encoder encoder_;
     qint64 day_ = -1;
     QChar dateSeparator_, timeSeparator_;
-    QByteArray date_; // "yyyy/mm/dd_" as the writer encodes it
-    QByteArray timeSeparatorBytes_;
+    // "yyyy/mm/dd_hh:mm:ss" as the writer encodes it, the digits of the
+    // time of day written in place for each row.
+    std::vector<char> text_;
+    qsizetype digitsAt_[3] = {0, 0, 0};
 };
