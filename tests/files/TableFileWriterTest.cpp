@@ -7,6 +7,7 @@
 #include "files/TableFile.h"
 
 #include <QBuffer>
+#include <QDateTime>
 #include <QDir>
 #include <QTemporaryDir>
 
@@ -85,10 +86,49 @@ ReadingStore manyRows(int n)
 
 TEST(TableWriter, ReportsADeviceThatFailsPartWay)
 {
+    // In the first piece written, and in a later one while the next is formatted.
     const ReadingStore store = manyRows(20000);
     for (TableFormat format : {TableFormat::Text, TableFormat::XmlPacket}) {
-        FailingDevice device(100000);
-        EXPECT_FALSE(writeTable(format, RowSource(store), device));
+        for (const qint64 room : {100000, 600000}) {
+            FailingDevice device(room);
+            EXPECT_FALSE(writeTable(format, RowSource(store), device)) << room;
+        }
+    }
+}
+
+// Stamps of every separator, one byte or not in either file: the date and
+// the time of day of two days as their text gives them.
+TEST(TableWriter, WritesStampsOfEverySeparator)
+{
+    const struct {
+        char16_t date, time;
+        const char* text; // of 2024/05/06_09:03:07 and the next day's 23:59:59
+        const char* xml;
+    } cases[] = {
+        {u'/', u':', "2024/05/06_09:03:07 2024/05/07_23:59:59",
+         "2024/05/06_09:03:07 2024/05/07_23:59:59"},
+        {u'.', u'.', "2024.05.06_09.03.07 2024.05.07_23.59.59",
+         "2024.05.06_09.03.07 2024.05.07_23.59.59"},
+        {u'-', u'\u00b7', "2024-05-06_09\26703\26707 2024-05-07_23\26759\26759", // 0xb7
+         "2024-05-06_09&#183;03&#183;07 2024-05-07_23&#183;59&#183;59"},
+        {u'\u066b', u'\u066b', "2024?05?06_09?03?07 2024?05?07_23?59?59",
+         "2024&#1643;05&#1643;06_09&#1643;03&#1643;07 2024&#1643;05&#1643;07_23&#1643;59&#1643;59"},
+    };
+    const QDateTime first(QDate(2024, 5, 6), QTime(9, 3, 7));
+    for (const auto& c : cases) {
+        const TimeStampFormat format{QString(QChar(c.date)), QString(QChar(c.time))};
+        ReadingStore store;
+        store.appendRecorded(1, first, format, "T1", "1.0", "#-K", "Pass");
+        store.appendRecorded(2, first.addSecs(86400 + 14 * 3600 + 56 * 60 + 52), format, "T1",
+                             "1.0", "#-K", "Pass");
+        for (const TableFormat f : {TableFormat::Text, TableFormat::XmlPacket}) {
+            const QList<QByteArray> stamps =
+                QByteArray(f == TableFormat::Text ? c.text : c.xml).split(' ');
+            const QByteArray bytes = written(f, store);
+            for (const QByteArray& stamp : stamps)
+                EXPECT_TRUE(bytes.contains(stamp)) << stamp.toStdString() << '\n'
+                                                   << bytes.toStdString();
+        }
     }
 }
 
