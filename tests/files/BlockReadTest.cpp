@@ -155,6 +155,7 @@ LoadOutcome readInBlocks(TableFormat format, const QByteArray& bytes, qsizetype 
 // stamp, reference and tag: each size gives what one block gives.
 TEST(BlockRead, BlocksOfAnySizeGiveWhatOneBlockGives)
 {
+    static const char kZeroInside[] = "h\n1 a\n2 b\0\n3 c\n";
     const struct {
         TableFormat format;
         QByteArray bytes;
@@ -163,7 +164,7 @@ TEST(BlockRead, BlocksOfAnySizeGiveWhatOneBlockGives)
         {TableFormat::Text, "h\r1\t2024/05/06_09:03:07\tT1\t 1.5\r\n2\t2024/05/06_09:03:08\tT1\r"
                             "\n\r\n3 \"a \"\"b\" x\n4\t2024/05/06_09:03:08123\tT1\t1.5\r"},
         {TableFormat::Text, "h\n1 a\n2 b\n3 \"open\n4 d\n"},
-        {TableFormat::Text, QByteArray("h\n1 a\n2 b\0\n3 c\n", 17)},
+        {TableFormat::Text, QByteArray(kZeroInside, sizeof kZeroInside - 1)},
         {TableFormat::XmlPacket, packet(60)},
         {TableFormat::XmlPacket, packet(30).replace("Pass", "P&#955;&amp;&#x3bb;s")},
         {TableFormat::XmlPacket, packet(30).replace("</ROWDATA>", "<ROW ANo=\"x\"/></ROWDATA>")},
