@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "a stamp's time bytes lie in its word lowest first");
+
 void StampBytes::append(ByteBuffer& out, const ReadingStore::RowCodes& c)
 {
     const qint64 day = c.time / 86400;
