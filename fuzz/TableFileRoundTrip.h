@@ -7,8 +7,6 @@
 
 #include "files/RowSource.h"
 #include "files/TableFile.h"
-#include "files/TextFileReader.h"
-#include "files/XmlPacketReader.h"
 #include "recording/ReadingTable.h"
 
 #include <QBuffer>
@@ -32,12 +30,7 @@ inline LoadOutcome read(TableFormat format, const QByteArray& bytes)
 // cross block bounds in every way.
 inline LoadOutcome readInSmallBlocks(TableFormat format, const QByteArray& bytes)
 {
-    const qsizetype blockBytes = 1 + bytes.size() % 97;
-    QByteArray copy = bytes;
-    QBuffer in(&copy);
-    in.open(QIODevice::ReadOnly);
-    return format == TableFormat::XmlPacket ? readXmlPacket(in, nullptr, blockBytes)
-                                            : readTextFile(in, nullptr, blockBytes);
+    return readTableBytes(format, bytes, 1 + bytes.size() % 97);
 }
 
 inline QByteArray save(TableFormat format, const ReadingStore& rows)

@@ -3,5 +3,5 @@
 #include <QtGlobal>
 
 // Files are opened in blocks of whole rows of about this many bytes, parsed
-// on two cores. Checks pass smaller blocks to cross block bounds often.
+// on two cores.
 constexpr qsizetype kReadBlockBytes = 512 * 1024;

@@ -32,12 +32,13 @@ LoadOutcome readTable(TableFormat format, QIODevice& in, FileProgress* progress)
                                             : readTextFile(in, progress);
 }
 
-LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes)
+LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes, qsizetype blockBytes)
 {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    return readTable(format, buffer);
+    return format == TableFormat::XmlPacket ? readXmlPacket(buffer, nullptr, blockBytes)
+                                            : readTextFile(buffer, nullptr, blockBytes);
 }
 
 SaveOutcome saveTableFile(const QString& fileName, const RowSource& rows, FileProgress* progress)

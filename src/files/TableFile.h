@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/ReadBlocks.h"
 #include "files/StagedTable.h"
 
 #include <QString>
@@ -19,8 +20,10 @@ bool writeTable(TableFormat format, const RowSource& rows, QIODevice& out,
                 FileProgress* progress = nullptr);
 // Reads a whole file of the format from a device into a staged table.
 LoadOutcome readTable(TableFormat format, QIODevice& in, FileProgress* progress = nullptr);
-// The same from bytes in memory (a fuzz input, a test case).
-LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes);
+// The same from bytes in memory (a fuzz input, a test case); checks pass
+// small blocks to cross block bounds often.
+LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes,
+                           qsizetype blockBytes = kReadBlockBytes);
 
 struct SaveOutcome {
     bool ok = false;

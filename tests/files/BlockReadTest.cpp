@@ -5,8 +5,6 @@
 #include "files/FileProgress.h"
 #include "files/RowSource.h"
 #include "files/TableFile.h"
-#include "files/TextFileReader.h"
-#include "files/XmlPacketReader.h"
 
 #include <QBuffer>
 
@@ -142,15 +140,6 @@ TEST(BlockRead, PacketGivesEveryRowAndItsEndMayCrossBlocks)
     }
 }
 
-LoadOutcome readInBlocks(TableFormat format, const QByteArray& bytes, qsizetype blockBytes)
-{
-    QByteArray copy = bytes;
-    QBuffer in(&copy);
-    in.open(QIODevice::ReadOnly);
-    return format == TableFormat::XmlPacket ? readXmlPacket(in, nullptr, blockBytes)
-                                            : readTextFile(in, nullptr, blockBytes);
-}
-
 // Blocks of a few bytes put a bound inside every line end (CR | LF), token,
 // stamp, reference and tag: each size gives what one block gives.
 TEST(BlockRead, BlocksOfAnySizeGiveWhatOneBlockGives)
@@ -170,9 +159,9 @@ TEST(BlockRead, BlocksOfAnySizeGiveWhatOneBlockGives)
         {TableFormat::XmlPacket, packet(30).replace("</ROWDATA>", "<ROW ANo=\"x\"/></ROWDATA>")},
     };
     for (const auto& f : files) {
-        const LoadOutcome whole = readInBlocks(f.format, f.bytes, f.bytes.size() + 1);
+        const LoadOutcome whole = readTableBytes(f.format, f.bytes, f.bytes.size() + 1);
         for (qsizetype blockBytes = 1; blockBytes <= 32; ++blockBytes) {
-            const LoadOutcome out = readInBlocks(f.format, f.bytes, blockBytes);
+            const LoadOutcome out = readTableBytes(f.format, f.bytes, blockBytes);
             ASSERT_EQ(out.ok, whole.ok) << blockBytes;
             ASSERT_EQ(out.error.toStdString(), whole.error.toStdString()) << blockBytes;
             ASSERT_EQ(out.staged.rows.rowCount(), whole.staged.rows.rowCount()) << blockBytes;

@@ -96,19 +96,16 @@ TEST(TableWriter, ReportsADeviceThatFailsPartWay)
     }
 }
 
-// Stamps of every separator, one byte or not in either file: the date and
-// the time of day of two days as their text gives them.
+// Stamps of other separators, one byte or not in either file (the golden
+// files hold '/' and ':'): the date and time of day of two days.
 TEST(TableWriter, WritesStampsOfEverySeparator)
 {
     const struct {
         char16_t date, time;
         const char* text; // of 2024/05/06_09:03:07 and the next day's 23:59:59
-        const char* xml;
+        const char* xml;  // when not the same
     } cases[] = {
-        {u'/', u':', "2024/05/06_09:03:07 2024/05/07_23:59:59",
-         "2024/05/06_09:03:07 2024/05/07_23:59:59"},
-        {u'.', u'.', "2024.05.06_09.03.07 2024.05.07_23.59.59",
-         "2024.05.06_09.03.07 2024.05.07_23.59.59"},
+        {u'.', u'.', "2024.05.06_09.03.07 2024.05.07_23.59.59", nullptr},
         {u'-', u'\u00b7', "2024-05-06_09\26703\26707 2024-05-07_23\26759\26759", // 0xb7
          "2024-05-06_09&#183;03&#183;07 2024-05-07_23&#183;59&#183;59"},
         {u'\u066b', u'\u066b', "2024?05?06_09?03?07 2024?05?07_23?59?59",
@@ -118,16 +115,13 @@ TEST(TableWriter, WritesStampsOfEverySeparator)
     for (const auto& c : cases) {
         const TimeStampFormat format{QString(QChar(c.date)), QString(QChar(c.time))};
         ReadingStore store;
-        store.appendRecorded(1, first, format, "T1", "1.0", "#-K", "Pass");
-        store.appendRecorded(2, first.addSecs(86400 + 14 * 3600 + 56 * 60 + 52), format, "T1",
-                             "1.0", "#-K", "Pass");
+        for (const QDateTime& when : {first, first.addSecs(86400 + 53812)})
+            store.appendRecorded(1, when, format, "T1", "1.0", "#-K", "Pass");
         for (const TableFormat f : {TableFormat::Text, TableFormat::XmlPacket}) {
-            const QList<QByteArray> stamps =
-                QByteArray(f == TableFormat::Text ? c.text : c.xml).split(' ');
             const QByteArray bytes = written(f, store);
-            for (const QByteArray& stamp : stamps)
-                EXPECT_TRUE(bytes.contains(stamp)) << stamp.toStdString() << '\n'
-                                                   << bytes.toStdString();
+            for (const QByteArray& stamp :
+                 QByteArray(f == TableFormat::XmlPacket && c.xml ? c.xml : c.text).split(' '))
+                EXPECT_TRUE(bytes.contains(stamp)) << stamp.toStdString() << bytes.toStdString();
         }
     }
 }
