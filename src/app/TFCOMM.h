@@ -117,7 +117,6 @@ public:
     // "New" empties the chart.
     void ChartClear();
     void ShowChartPage(); // Bt10 shows the control's current page
-    void FitPageNumber(); // Bt10 and the controls left of it make room for its digits
     void BtFirstClick();
     void BTPreviousClick();
     void BtNextClick();

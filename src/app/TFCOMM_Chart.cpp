@@ -3,6 +3,7 @@
 
 #include "app/FormWidgets.h"
 #include "app/KeyPressFilter.h"
+#include "app/PageNumberButton.h"
 #include "app/Pictures.h"
 #include "chart/TChartControl.h"
 #include "chart/TrendChartView.h"
@@ -14,7 +15,6 @@
 #include <QLineEdit>
 #include <QToolButton>
 
-#include <algorithm>
 #include <functional>
 
 namespace {
@@ -48,14 +48,6 @@ private:
     std::function<void()> onExit_;
 };
 
-// The toolbar's places (chart coordinates) left of and at Bt10.
-constexpr int kToolbarTop = 5;
-constexpr int kMaxrecordLeft = 154;
-constexpr int kFirstLeft = 200;
-constexpr int kPreviousLeft = 224;
-constexpr int kPageLeft = 248;
-constexpr int kPageWidth = 22;
-
 } // namespace
 
 void TFCOMM::CreateChartControls(QWidget* client)
@@ -77,16 +69,18 @@ void TFCOMM::CreateChartControls(QWidget* client)
         return button;
     };
     Maxrecord = new QLineEdit(QStringLiteral("100"), chart);
-    form::place(Maxrecord, kMaxrecordLeft, kToolbarTop, 41, 21);
-    BtFirst = tool(pictures::Kind::First, QStringLiteral("First"), kFirstLeft);
-    BTPrevious = tool(pictures::Kind::Previous, QStringLiteral("Previous"), kPreviousLeft);
-    Bt10 = new QToolButton(chart);
+    form::place(Maxrecord, 154, 5, 41, 21);
+    BtFirst = tool(pictures::Kind::First, QStringLiteral("First"), 200);
+    BTPrevious = tool(pictures::Kind::Previous, QStringLiteral("Previous"), 224);
+    Bt10 = new PageNumberButton(chart);
     Bt10->setText(QStringLiteral("1"));
     Bt10->setAutoRaise(true);
     Bt10->setProperty("hint", QStringLiteral("Page No."));
     Bt10->setFocusPolicy(Qt::NoFocus);
-    Bt10->setStyleSheet(QStringLiteral("QToolButton { color: blue; }"));
-    form::place(Bt10, kPageLeft, kToolbarTop, kPageWidth, 22);
+    QPalette blue = Bt10->palette();
+    blue.setColor(QPalette::ButtonText, Qt::blue);
+    Bt10->setPalette(blue);
+    form::place(Bt10, 248, 5, 22, 22);
     BtNext = tool(pictures::Kind::Next, QStringLiteral("Next"), 272);
     BTlast = tool(pictures::Kind::Last, QStringLiteral("last"), 296);
     BtNew = tool(pictures::Kind::NewRecording, QStringLiteral("New"), 328);
@@ -201,19 +195,4 @@ void TFCOMM::MaxrecordExit()
 void TFCOMM::ShowChartPage()
 {
     Bt10->setText(QString::number(ChartControl->FCurrentPage()));
-    FitPageNumber();
-}
-
-void TFCOMM::FitPageNumber()
-{
-    // Bt10 keeps its right edge beside BtNext. A page number wider than the
-    // button (a limitless recording reaches page 10 000 001) widens it to the
-    // left, and the controls left of it move along into the toolbar's free
-    // space, so that every digit stays in view.
-    const int width = std::max(kPageWidth, Bt10->sizeHint().width());
-    const int shift = width - kPageWidth;
-    Bt10->setGeometry(kPageLeft - shift, kToolbarTop, width, Bt10->height());
-    BTPrevious->move(kPreviousLeft - shift, kToolbarTop);
-    BtFirst->move(kFirstLeft - shift, kToolbarTop);
-    Maxrecord->move(kMaxrecordLeft - shift, kToolbarTop);
 }

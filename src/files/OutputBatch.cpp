@@ -1,5 +1,7 @@
 #include "files/OutputBatch.h"
 
+#include "files/ReplacingSave.h"
+
 OutputBatch::~OutputBatch()
 {
     if (!writer_.joinable())
@@ -16,7 +18,7 @@ bool OutputBatch::flush()
 {
     if (!waitWritten())
         return false;
-    const bool ok = writeAll(bytes.data(), bytes.size());
+    const bool ok = writeAll(out_, bytes.data(), bytes.size());
     bytes.clear();
     return ok;
 }
@@ -46,21 +48,6 @@ bool OutputBatch::waitWritten()
     return !failed_;
 }
 
-// A file may take only part of the bytes (at its size limit or on a full
-// disk) without reporting an error; the rest is offered again, so that the
-// refusal which follows carries the system's reason.
-bool OutputBatch::writeAll(const char* data, qint64 size)
-{
-    while (size > 0) {
-        const qint64 written = out_.write(data, size);
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-    }
-    return true;
-}
-
 void OutputBatch::writeHandedOff()
 {
     std::unique_lock<std::mutex> lock(mutex_);
@@ -69,7 +56,7 @@ void OutputBatch::writeHandedOff()
         if (!pending_)
             return;
         lock.unlock();
-        const bool ok = writeAll(writing_.data(), writing_.size());
+        const bool ok = writeAll(out_, writing_.data(), writing_.size());
         lock.lock();
         failed_ = failed_ || !ok;
         pending_ = false;

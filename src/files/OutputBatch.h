@@ -128,7 +128,6 @@ public:
 private:
     bool handOff();
     bool waitWritten();
-    bool writeAll(const char* data, qint64 size);
     void writeHandedOff();
 
     QIODevice& out_;

@@ -9,7 +9,6 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 TableFormat formatForFileName(const QString& fileName)
 {
@@ -43,35 +42,16 @@ LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes, qsizetyp
 
 SaveOutcome saveTableFile(const QString& fileName, const RowSource& rows, FileProgress* progress)
 {
-    SaveOutcome out;
-    const QString shown = QDir::toNativeSeparators(fileName);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly)) {
-        out.error = QStringLiteral("Cannot create file %1. %2").arg(shown, file.errorString());
-        return out;
-    }
-    const bool written = writeTable(formatForFileName(fileName), rows, file, progress);
+    bool written = true;
+    SaveOutcome out = saveReplacing(fileName, [&](QIODevice& file) {
+        return written = writeTable(formatForFileName(fileName), rows, file, progress);
+    });
     if (!written) {
         out.cancelled = progress && progress->cancelled();
-        out.error = file.error() != QFileDevice::NoError
-                        ? QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString())
-                        : QStringLiteral("The table changed while %1 was written.").arg(shown);
-        file.cancelWriting();
-        return out;
+        if (out.error.isEmpty())
+            out.error = QStringLiteral("The table changed while %1 was written.")
+                            .arg(QDir::toNativeSeparators(fileName));
     }
-    // The last bytes may still wait in the file's buffer, and commit() does
-    // not report a buffer that cannot reach the disk: flushed and checked
-    // here, or a full disk would give a short file and a success.
-    if (!file.flush()) {
-        out.error = QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString());
-        file.cancelWriting();
-        return out;
-    }
-    if (!file.commit()) {
-        out.error = QStringLiteral("Cannot write file %1. %2").arg(shown, file.errorString());
-        return out;
-    }
-    out.ok = true;
     return out;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "files/ReadBlocks.h"
+#include "files/ReplacingSave.h"
 #include "files/StagedTable.h"
 
 #include <QString>
@@ -25,15 +26,9 @@ LoadOutcome readTable(TableFormat format, QIODevice& in, FileProgress* progress 
 LoadOutcome readTableBytes(TableFormat format, const QByteArray& bytes,
                            qsizetype blockBytes = kReadBlockBytes);
 
-struct SaveOutcome {
-    bool ok = false;
-    bool cancelled = false;
-    QString error; // the system's own words, e.g. "Cannot create file ...: Permission denied"
-};
-
 // Saves through a temporary file that replaces the named one only once it is
-// complete, so a failed or cancelled save leaves an existing file as it was
-// and nothing half written behind.
+// complete (saveReplacing), so a failed or cancelled save leaves an existing
+// file as it was and nothing half written behind.
 SaveOutcome saveTableFile(const QString& fileName, const RowSource& rows,
                           FileProgress* progress = nullptr);
 

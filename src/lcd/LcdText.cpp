@@ -156,10 +156,21 @@ bool isCaption(const QString& text)
     return !text.isEmpty() && text.at(0).isLetter() && !glyphFor(text.at(0)).known;
 }
 
+// Below this em height on the device a segment is about a pixel thick.
+constexpr qreal kCrispBelowPixels = 16;
+
+// Only an unscaled painter has whole pixels to draw on (a printout's page is
+// scaled to the printer and keeps the smooth glyphs).
+bool isCrisp(const QPainter& painter, const Style& style)
+{
+    const QTransform t = painter.deviceTransform();
+    return !t.isScaling() && !t.isRotating() && style.pixelSize < kCrispBelowPixels;
+}
+
 class GlyphPainter {
 public:
     GlyphPainter(QPainter& painter, const Style& style)
-        : p_(painter), style_(style), m_(metricsFor(style))
+        : p_(painter), style_(style), m_(metricsFor(style)), crisp_(isCrisp(painter, style))
     {
     }
 
@@ -172,7 +183,8 @@ public:
         top_ = baseline - m_.height;
         qreal cellX = x;
         if (g.degree) {
-            drawDegree(cellX);
+            if (!crisp_)
+                drawDegree(cellX);
             cellX += m_.degreeWidth;
         }
         originX_ = cellX;
@@ -180,6 +192,10 @@ public:
         glyphWidth_ = m_.cellWidth * g.width;
         if (ch == QLatin1Char(':')) {
             drawColon(x);
+            return glyphAdvance(ch, g, m_);
+        }
+        if (crisp_) {
+            drawCrisp(g, cellX);
             return glyphAdvance(ch, g, m_);
         }
         if (style_.ghostSegments && g.isCell) {
@@ -274,6 +290,54 @@ private:
         }
     }
 
+    // A grid cell's size: slanted, antialiased segments of a pixel and a half
+    // blur into each other ("E" read as a curly letter), so the glyph is
+    // drawn upright on whole pixels, one pixel strokes, like a bitmap font.
+    void drawCrisp(const Glyph& g, qreal cellX)
+    {
+        p_.save();
+        p_.setRenderHint(QPainter::Antialiasing, false);
+        p_.setPen(Qt::NoPen);
+        p_.setBrush(style_.ink);
+        const int height = int(std::lround(m_.height)) | 1; // odd: a middle row
+        const int left = int(std::lround(cellX)), top = int(std::lround(top_));
+        const int right = left + int(std::lround(glyphWidth_)) - 1, bottom = top + height - 1;
+        const int middle = top + height / 2;
+        const auto fill = [&](int x1, int y1, int x2, int y2) {
+            p_.drawRect(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+        };
+        const unsigned bits = g.segments;
+        if (bits & A)
+            fill(left, top, right, top);
+        if (bits & G)
+            fill(left, middle, right, middle);
+        if (bits & D)
+            fill(left, bottom, right, bottom);
+        if (bits & F)
+            fill(left, top, left, middle);
+        if (bits & E)
+            fill(left, middle, left, bottom);
+        if (bits & B)
+            fill(right, top, right, middle);
+        if (bits & C)
+            fill(right, middle, right, bottom);
+        // The kelvin symbol's arms: from the top right to the stem's middle
+        // and back down to the bottom right, one pixel wide.
+        if (!g.strokes.empty()) {
+            p_.setPen(QPen(style_.ink, 0));
+            p_.drawLine(right, top, left + 1, middle);
+            p_.drawLine(left + 1, middle, right, bottom);
+        }
+        if (g.degree) {
+            // A ring of 4 by 4 pixels left of the letter, at its top.
+            const int ringLeft = int(std::lround(cellX - m_.degreeWidth));
+            p_.setPen(QPen(style_.ink, 0));
+            p_.setBrush(Qt::NoBrush);
+            p_.drawRect(QRect(ringLeft + 1, top, 3, 3));
+        }
+        p_.restore();
+    }
+
     qreal drawFallback(QChar ch, qreal x, qreal baseline)
     {
         const QFont font = fallbackFont(style_);
@@ -286,6 +350,7 @@ private:
     QPainter& p_;
     const Style& style_;
     const Metrics m_;
+    const bool crisp_;
     qreal top_ = 0, originX_ = 0, glyphWidth_ = 0;
 };
 

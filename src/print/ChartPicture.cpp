@@ -1,7 +1,9 @@
 #include "print/ChartPicture.h"
 
+#include "files/ReplacingSave.h"
+
+#include <QBuffer>
 #include <QImageWriter>
-#include <QSaveFile>
 #include <QWidget>
 
 namespace chart_picture {
@@ -16,19 +18,19 @@ QImage grab(QWidget& surface)
 
 QString save(const QImage& image, const QString& fileName)
 {
+    // Encoded in memory first: an image writer gives up on a short write of
+    // its device without the system's reason, and the picture is small.
     const bool png = fileName.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive);
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly))
-        return file.errorString();
-    QImageWriter writer(&file, png ? "png" : "bmp");
+    QBuffer encoded;
+    encoded.open(QIODevice::WriteOnly);
+    QImageWriter writer(&encoded, png ? "png" : "bmp");
     // Three bytes a pixel: the bitmap carries no alpha channel.
-    if (!writer.write(png ? image : image.convertToFormat(QImage::Format_RGB888))) {
-        file.cancelWriting();
-        return writer.errorString();
-    }
-    if (!file.commit())
-        return file.errorString();
-    return {};
+    if (!writer.write(png ? image : image.convertToFormat(QImage::Format_RGB888)))
+        return cannotWriteFile(fileName, writer.errorString());
+    const QByteArray& bytes = encoded.data();
+    return saveReplacing(fileName, [&](QIODevice& file) {
+               return writeAll(file, bytes.constData(), bytes.size());
+           }).error;
 }
 
 } // namespace chart_picture

@@ -2,6 +2,7 @@
 // the "'S" beside the interval edit.
 #include "WindowTest.h"
 #include "app/GapCaptionCheckBox.h"
+#include "app/PageNumberButton.h"
 #include "app/TFCOMM.h"
 
 #include <gtest/gtest.h>
@@ -12,33 +13,56 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <utility>
 #include <vector>
 
 namespace {
 
 using FormLayoutTest = WindowTest;
 
-TEST_F(FormLayoutTest, PageNumberButtonGrowsLeftToShowEveryDigit)
+TEST_F(FormLayoutTest, ToolbarStaysInPlaceForPageNumbersOfOneToEightDigits)
 {
+    // The places of the design, in chart coordinates.
+    const std::vector<std::pair<QWidget*, QRect>> toolbar{
+        {window->CONokN, {5, 2, 20, 20}},      {window->Maxrecord, {154, 5, 41, 21}},
+        {window->BtFirst, {200, 5, 22, 22}},   {window->BTPrevious, {224, 5, 22, 22}},
+        {window->Bt10, {248, 5, 22, 22}},      {window->BtNext, {272, 5, 22, 22}},
+        {window->BTlast, {296, 5, 22, 22}},    {window->BtNew, {328, 5, 22, 22}},
+        {window->BtSave, {354, 5, 22, 22}}};
+    const auto* page = dynamic_cast<PageNumberButton*>(window->Bt10);
+    ASSERT_NE(page, nullptr);
+    const int fullPixels = QFontInfo(page->font()).pixelSize();
+
     window->Maxrecord->setText(QStringLiteral("1")); // a page per reading
     window->MaxrecordExit();
     for (int i = 0; i < 1001; ++i)
         window->ChartAddReading(20.0);
     ASSERT_EQ(window->Bt10->text(), QStringLiteral("1002"));
-    for (const QString number : {"", "100001", "99999999", "1"}) {
+    for (const QString number : {"", "1", "10", "99", "100", "888", "9999", "10000", "100001",
+                                 "4444444", "99999999", "10000000", "1"}) {
         SCOPED_TRACE(number.toStdString());
-        if (!number.isEmpty()) {
+        if (!number.isEmpty())
             window->Bt10->setText(number);
-            window->FitPageNumber();
+        for (const auto& [control, place] : toolbar)
+            EXPECT_EQ(control->geometry(), place) << control->objectName().toStdString();
+
+        // Every digit drawn inside the button, at a size still read.
+        const PageNumberButton::Caption caption = page->caption();
+        EXPECT_EQ(caption.lines.join(QString()), window->Bt10->text());
+        const QFontMetrics metrics(caption.font);
+        int inkHeight = 0;
+        for (const QString& line : caption.lines) {
+            EXPECT_LE(metrics.tightBoundingRect(line).width(), page->captionRect().width());
+            inkHeight += metrics.tightBoundingRect(line).height();
         }
-        EXPECT_GE(window->Bt10->width(), window->Bt10->sizeHint().width());
-        const std::vector<QWidget*> row{window->CONokN,     window->Maxrecord, window->BtFirst,
-                                        window->BTPrevious, window->Bt10,      window->BtNext};
-        for (size_t i = 0; i + 1 < row.size(); ++i)
-            EXPECT_LT(row[i]->geometry().right(), row[i + 1]->x()) << "control " << i;
-        EXPECT_EQ(window->Bt10->geometry().right(), 269); // beside BtNext, as designed
+        EXPECT_LE(inkHeight, page->captionRect().height());
+        EXPECT_GE(caption.font.pixelSize(), PageNumberButton::kSmallestPixels);
+        // A short number keeps the button's own font on one line.
+        if (window->Bt10->text().size() <= 2) {
+            EXPECT_EQ(caption.lines.size(), 1);
+            EXPECT_EQ(caption.font.pixelSize(), fullPixels);
+        }
     }
-    EXPECT_EQ(window->Bt10->width(), 22);
 }
 
 TEST_F(FormLayoutTest, SecondsMarkShowsRightOfTheIntervalEdit)

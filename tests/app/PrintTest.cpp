@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QImageReader>
 #include <QLineEdit>
@@ -176,10 +177,12 @@ TEST_F(ChartPictureTest, ExistingFileIsReplacedWithoutAQuestion)
 
 TEST_F(ChartPictureTest, WriteFailureShowsTheErrorAndNoConfirmation)
 {
-    save("no/such/folder/chart.bmp");
+    const QString file = save("no/such/folder/chart.bmp");
     ASSERT_EQ(dialogs.shown.size(), 1);
     EXPECT_EQ(dialogs.shown.first().kind, QStringLiteral("error"));
-    EXPECT_FALSE(dialogs.shown.first().text.isEmpty());
+    EXPECT_EQ(dialogs.shown.first().text,
+              QStringLiteral("Cannot create file %1. No such file or directory")
+                  .arg(QDir::toNativeSeparators(file)));
 
     dialogs.clear();
     window->BtSave->click(); // cancelled: no name

@@ -6,6 +6,7 @@
 #include "files/StagedTable.h"
 #include "files/TableFile.h"
 #include "recording/ReadingTable.h"
+#include "FileFaults.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -15,37 +16,10 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 #include <cerrno>
-#include <csignal>
 #include <cstring>
-#include <sys/mount.h>
-#include <sys/resource.h>
 
 namespace {
-
-// Limits the size of every file this process writes: a write past the limit
-// fails with EFBIG (SIGXFSZ is ignored meanwhile) as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) : oldHandler_(std::signal(SIGXFSZ, SIG_IGN))
-    {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int);
-};
 
 ReadingStore recordedRows(int n)
 {
@@ -118,7 +92,8 @@ TEST(SaveFaultInjection, AWriteCutAtAnyPointKeepsTheOldFileAndLeavesNothingBehin
             ASSERT_FALSE(outcome.ok) << c.name << " cut at " << cut << " of " << size << ": "
                                      << fileBytes(name).size() << " bytes written";
             EXPECT_TRUE(outcome.error.startsWith(QLatin1String("Cannot write file ")) &&
-                        outcome.error.contains(QDir::toNativeSeparators(name)))
+                        outcome.error.contains(QDir::toNativeSeparators(name)) &&
+                        outcome.error.endsWith(QString::fromLocal8Bit(std::strerror(EFBIG))))
                 << outcome.error.toStdString();
             ASSERT_EQ(fileBytes(name), old) << c.name << " cut at " << cut;
             ASSERT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
@@ -137,25 +112,22 @@ TEST(SaveFaultInjection, ADiskThatFillsKeepsTheOldFileAndLeavesNothingBehind)
 {
     QTemporaryDir mountPoint;
     ASSERT_TRUE(mountPoint.isValid());
-    const QByteArray path = QFile::encodeName(mountPoint.path());
-    if (::mount("tmpfs", path.constData(), "tmpfs", 0, "size=64k") != 0)
+    if (!SmallDisk::canMount(mountPoint.path()))
         GTEST_SKIP() << "cannot mount a tmpfs here: " << std::strerror(errno);
-    ::umount(path.constData());
 
     const ReadingStore rows = recordedRows(10000);
     for (const FormatCase& c : kFormats) {
         const QByteArray old = bytesOf(c.format, recordedRows(1000));
         const int oldKb = int(old.size() / 1024), newKb = int(bytesOf(c.format, rows).size() / 1024);
         for (int kb = oldKb + 8; kb < newKb; kb += (newKb - oldKb) / 8) {
-            const QByteArray options = "size=" + QByteArray::number(kb) + "k";
-            ASSERT_EQ(::mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()), 0);
-            const std::unique_ptr<const char, int (*)(const char*)> unmount(path.constData(),
-                                                                             ::umount);
+            const SmallDisk disk(mountPoint.path(), kb);
+            ASSERT_TRUE(disk.mounted());
             const QString name = mountPoint.filePath(QLatin1String(c.name));
             writeFile(name, old);
             const SaveOutcome outcome = saveTableFile(name, RowSource(rows));
             EXPECT_FALSE(outcome.ok) << c.name << " on " << kb << " KB";
-            EXPECT_TRUE(outcome.error.startsWith(QLatin1String("Cannot write file ")))
+            EXPECT_TRUE(outcome.error.startsWith(QLatin1String("Cannot write file ")) &&
+                        outcome.error.endsWith(QString::fromLocal8Bit(std::strerror(ENOSPC))))
                 << outcome.error.toStdString();
             EXPECT_EQ(fileBytes(name), old) << c.name << " on " << kb << " KB";
             EXPECT_EQ(QDir(mountPoint.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),

@@ -198,4 +198,35 @@ TEST(LcdGlyphs, EveryUnitTextDrawsItsSymbolBeforeAPlainTypeLetter)
         }
 }
 
+// The grid's unit column draws at 11 pixels: every symbol and type letter
+// is drawn on whole pixels in full ink (no grey smudge) and no two look alike.
+TEST(LcdGlyphs, GridSizeGlyphsAreCrispAndTellApart)
+{
+    lcd::Style style;
+    style.pixelSize = 11;
+    style.ink = Qt::black;
+    std::vector<std::pair<QString, QImage>> seen;
+    for (const QString glyph : {"#", "?", "K", "E", "C", "D", "-", "@", "0", "1", "2", "3", "4",
+                                "5", "6", "7", "8", "9"}) {
+        QImage image(20, 14, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        {
+            QPainter painter(&image);
+            lcd::drawText(painter, QPointF(1, 1), glyph, style);
+        }
+        int ink = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x) {
+                const int gray = qGray(image.pixel(x, y));
+                EXPECT_TRUE(gray == 0 || gray == 255)
+                    << glyph.toStdString() << " grey at " << x << "," << y;
+                ink += gray == 0;
+            }
+        EXPECT_GT(ink, 0) << glyph.toStdString();
+        for (const auto& [other, otherImage] : seen)
+            EXPECT_NE(image, otherImage) << glyph.toStdString() << " looks like " << other.toStdString();
+        seen.emplace_back(glyph, image);
+    }
+}
+
 } // namespace
