@@ -1,6 +1,7 @@
 #include "recording/ReadingGrid.h"
 
 #include "lcd/LcdItemDelegate.h"
+#include "recording/PaddedTextDelegate.h"
 #include "recording/ReadingGridModel.h"
 #include "recording/ReadingTable.h"
 
@@ -17,6 +18,7 @@
 namespace {
 
 constexpr int kColumnWidths[] = {48, 110, 38, 42, 34};
+constexpr int kValueColumn = static_cast<int>(ReadingField::AValue);
 constexpr int kUnitColumn = static_cast<int>(ReadingField::AUnit);
 constexpr int kJudgeColumn = static_cast<int>(ReadingField::AJudge);
 constexpr qreal kUnitSymbolPixels = 11;
@@ -83,6 +85,7 @@ void ReadingGrid::setUpView()
     for (int column = 0; column < int(std::size(kColumnWidths)); ++column)
         view_->setColumnWidth(column, kColumnWidths[column]);
     view_->setColumnHidden(kJudgeColumn, true);
+    view_->setItemDelegateForColumn(kValueColumn, new PaddedTextDelegate(view_));
     view_->setItemDelegateForColumn(kUnitColumn, new LcdItemDelegate(kUnitSymbolPixels, view_));
 
     // The selection stays visible while another control has the focus.

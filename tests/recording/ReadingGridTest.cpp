@@ -1,5 +1,6 @@
 // The grid shows the table through a window of the rows on screen and keeps
 // the table's current row selected and visible.
+#include "recording/PaddedTextDelegate.h"
 #include "recording/ReadingGrid.h"
 #include "recording/ReadingGridModel.h"
 #include "recording/ReadingTable.h"
@@ -9,7 +10,9 @@
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QProxyStyle>
 #include <QScrollBar>
+#include <QStyleFactory>
 #include <QTableView>
 #include <QTest>
 
@@ -173,3 +176,62 @@ TEST(ReadingGridModel, WindowNeverReachesPastTheTable)
 }
 
 } // namespace
+
+// A style that puts an item's text right at its cell's border, as some
+// desktop styles do.
+class NoTextMarginStyle : public QProxyStyle {
+public:
+    NoTextMarginStyle() : QProxyStyle(QStyleFactory::create(QStringLiteral("Fusion"))) {}
+    int pixelMetric(PixelMetric metric, const QStyleOption* option,
+                    const QWidget* widget) const override
+    {
+        return metric == PM_FocusFrameHMargin ? -1
+                                              : QProxyStyle::pixelMetric(metric, option, widget);
+    }
+};
+
+TEST_F(ReadingGridTest, ValuesAreDrawnWholeAndClearOfTheColumnBorders)
+{
+    const QStringList values{"-023.5", "-888.8", "-1372", " 999.9", "-0L"};
+    const QDateTime when(QDate(2024, 5, 6), QTime(9, 3, 7));
+    for (const QString& value : values)
+        table.appendRecorded(table.rowCount() + 1, when, QStringLiteral("T1"), value,
+                             QStringLiteral("#-K"), QStringLiteral("Pass"));
+    record(table, 1); // the current row, selected, is not looked at
+    NoTextMarginStyle noMargin;
+    QTableView* view = grid.view();
+    for (QStyle* style : {view->style(), static_cast<QStyle*>(&noMargin)}) {
+        view->setStyle(style);
+        grid.show();
+        const QImage shot = view->viewport()->grab().toImage();
+        for (int row = 0; row < values.size(); ++row) {
+            SCOPED_TRACE(values[row].toStdString());
+            const QRect cell = view->visualRect(grid.model()->index(row, int(ReadingField::AValue)));
+            const QRgb paper = shot.pixel(cell.center().x(), cell.top());
+            int firstInk = -1, lastInk = -1;
+            for (int x = cell.left(); x <= cell.right(); ++x)
+                for (int y = cell.top(); y <= cell.bottom(); ++y)
+                    if (shot.pixel(x, y) != paper) {
+                        firstInk = firstInk < 0 ? x : firstInk;
+                        lastInk = x;
+                    }
+            ASSERT_GE(firstInk, 0) << "no text drawn";
+            EXPECT_GE(firstInk - cell.left(), PaddedTextDelegate::kPadding);
+            EXPECT_GE(cell.right() - lastInk, PaddedTextDelegate::kPadding);
+        }
+    }
+    view->setStyle(nullptr);
+}
+
+TEST(PaddedTextDelegate, WideTextsFitTheirRoomWithLettersCloserTogether)
+{
+    QFont wide(QStringLiteral("DejaVu Sans"));
+    wide.setPixelSize(13);
+    wide.setBold(true);
+    for (const QString text : {"-023.5", "-888.8", "-1372"}) {
+        const QFont fit = PaddedTextDelegate::fitting(wide, text, 38);
+        EXPECT_LE(QFontMetrics(fit).horizontalAdvance(text), 38) << text.toStdString();
+    }
+    const QFont narrow = PaddedTextDelegate::fitting(wide, QStringLiteral("1"), 38);
+    EXPECT_EQ(narrow.letterSpacing(), wide.letterSpacing()); // fits as it is
+}
