@@ -1,7 +1,7 @@
 // The grid shows the table through a window of the rows on screen and keeps
 // the table's current row selected and visible.
-#include "recording/PaddedTextDelegate.h"
 #include "recording/ReadingGrid.h"
+#include "recording/PaddedTextDelegate.h"
 #include "recording/ReadingGridModel.h"
 #include "recording/ReadingTable.h"
 
@@ -206,7 +206,8 @@ TEST_F(ReadingGridTest, ValuesAreDrawnWholeAndClearOfTheColumnBorders)
         const QImage shot = view->viewport()->grab().toImage();
         for (int row = 0; row < values.size(); ++row) {
             SCOPED_TRACE(values[row].toStdString());
-            const QRect cell = view->visualRect(grid.model()->index(row, int(ReadingField::AValue)));
+            const QRect cell =
+                view->visualRect(grid.model()->index(row, int(ReadingField::AValue)));
             const QRgb paper = shot.pixel(cell.center().x(), cell.top());
             int firstInk = -1, lastInk = -1;
             for (int x = cell.left(); x <= cell.right(); ++x)
