@@ -72,7 +72,7 @@ private:
     CableLink link_;
     ReadoutUpdate readout_;
     ScheduleSettings schedule_;
-    CableFeatureReport::SpeedBoxes speed_;
+    CableFeatureReport::SpeedBoxes speed_{true, false, false}; // 2400, as the window starts
     bool recall_ = false;
     WallClock clock_;
     std::function<QDateTime()> now_;
