@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/UserDialogs.h"
 #include "lcd/LcdLabel.h"
+#include "session/LoggerSession.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -42,10 +43,13 @@ QToolButton* makePictureButton(QWidget* parent, pictures::Kind kind, const QStri
 } // namespace
 
 TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
-    : QMainWindow(parent), dialogs_(services.dialogs), hidPlatform_(services.hidPlatform),
-      queryDecimalSeparator_(services.queryDecimalSeparator), printDialogs_(services.printDialogs)
+    : QMainWindow(parent), session_(std::make_unique<LoggerSession>()), State(session_->state()),
+      ActiveCable(session_->activeCable()), dialogs_(services.dialogs),
+      hidPlatform_(services.hidPlatform), queryDecimalSeparator_(services.queryDecimalSeparator),
+      printDialogs_(services.printDialogs)
 {
     Q_ASSERT(dialogs_);
+    session_->addObserver(this);
     if (!queryDecimalSeparator_)
         queryDecimalSeparator_ = &TFCOMM::QueryDecimalSeparator;
     // Loading the form brings its components into being; then the creation
@@ -56,6 +60,7 @@ TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
 
 TFCOMM::~TFCOMM()
 {
+    session_->removeObserver(this); // nothing reaches a window going away
     LinkDestroy();
     FormDestroy();
     TableDestroy();
@@ -70,6 +75,7 @@ void TFCOMM::FormCreate()
 {
     ChartCreate();                         // 1. the paging control, page width 100
     DecimalSep = queryDecimalSeparator_(); // 2.
+    session_->setDecimalSeparator(DecimalSep);
     B2400->hide();                         // 3. the baud-rate boxes
     B4800->hide();
     B9600->hide();

@@ -1,11 +1,13 @@
 #pragma once
 
-#include "app/LoggerState.h"
+#include "session/LoggerState.h"
+#include "session/SessionObserver.h"
 
 #include <QMainWindow>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QAction;
 class QCheckBox;
@@ -24,7 +26,7 @@ class PrintDialogs;
 class UserDialogs;
 class TChartControl;
 class THidDevice;
-class THidDeviceController;
+class LoggerSession;
 namespace hid {
 class Platform;
 }
@@ -39,11 +41,15 @@ struct TFCOMMServices {
     PrintDialogs* printDialogs = nullptr;           // empty: the real print preview
 };
 
-// The main window FCOMM. Its handlers keep the names the system uses and
-// delegate to units that can be tested without a window. The handlers of one
-// area live in their own source file (TFCOMM_<area>.cpp).
-class TFCOMM : public QMainWindow {
+// The main window FCOMM, a face over the logger session: its handlers keep
+// the names the system uses, read their controls, call the session and show
+// what the session reports. The handlers of one area live in their own
+// source file (TFCOMM_<area>.cpp).
+class TFCOMM : public QMainWindow, private SessionObserver {
     Q_OBJECT
+
+    // Declared first: State and ActiveCable below refer into it.
+    std::unique_ptr<LoggerSession> session_;
 
 public:
     explicit TFCOMM(const TFCOMMServices& services, QWidget* parent = nullptr);
@@ -55,7 +61,8 @@ public:
     void BitBtn1Click();
     static QString QueryDecimalSeparator();
 
-    LoggerState State;
+    LoggerSession& Session() const { return *session_; }
+    LoggerState& State; // the session's
     QString DecimalSep;
     UserDialogs& Dialogs() const { return *dialogs_; }
 
@@ -74,7 +81,6 @@ public:
 
     // ---- LCD readout, decoder and judgement (TFCOMM_Readout.cpp) ---------
     void LcdDisplay81();
-    void JudgeReading(QLineEdit* valueEdit, QLineEdit* loEdit, QLineEdit* hiEdit);
     bool T1LOKeyPress(QLineEdit* sender, QKeyEvent* key); // true: key discarded
     void T1LOChange(QLineEdit* sender);
 
@@ -153,7 +159,7 @@ public:
     void limitessClick();                                // "limitless": ten million
     void ChooseRecordLimit(QAction* item, qint32 limit); // checks item, unchecks the rest
 
-    class ReadingTable* cds1 = nullptr; // time stamps in the system's separators
+    class ReadingTable* cds1 = nullptr; // the session's table
     QCheckBox* RepeatSet = nullptr;
     QCheckBox* RecordSI = nullptr;
     QLineEdit* RecordSITime = nullptr;
@@ -188,16 +194,10 @@ public:
     void SendUSBData(quint8 code);
     void ConTimerTimer();
     void HidDataArrived(THidDevice* HidDev, quint8 ReportID, const quint8* Data, quint16 Size);
-    void HidCtlArrival(THidDevice* HidDev);
-    bool HidCtlEnumerate(THidDevice* HidDev, qint32 Idx);
-    void HidCtlDeviceChange(QObject* Sender);
-    void HidCtlDeviceDataError(THidDevice* HidDev, quint32 Error);
-    void HidCtlRemoval(THidDevice* HidDev);
-    static QString DeviceCaption(THidDevice* device);
+    void HidCtlDeviceChange(QObject* Sender);    // DevListBox shows the session's devices
     THidDevice* DevListBoxDevice(int row) const; // the device object of a line
 
-    THidDeviceController* HidCtl = nullptr;
-    THidDevice* ActiveCable = nullptr;
+    THidDevice* const& ActiveCable; // the session's
     QListWidget* DevListBox = nullptr;
     QToolButton* ReadBtn = nullptr;
     QPushButton* SetFeature = nullptr;
@@ -219,6 +219,20 @@ private:
     void CreateLinkControls(QWidget* client);      // TFCOMM_Link.cpp
     void CreateFileControls();                     // TFCOMM_Files.cpp
     void CreatePrintControls();                    // TFCOMM_Print.cpp
+    void PushLimits();                             // the limit edits, to the session
+    void PushScheduleSettings();                   // the recording row, to the session
+    void PushLinkSettings();                       // RecallData and the speed boxes
+
+    // What the session reports, shown by the area it belongs to.
+    void devicesListed() override;                   // TFCOMM_Link.cpp
+    void linkStateChanged(LinkState state) override; // TFCOMM_Link.cpp
+    void connectionReleased() override;              // TFCOMM_Link.cpp
+    void readingsArriving(bool arriving) override;   // TFCOMM_Link.cpp
+    void information(const QString& text) override;  // TFCOMM_Link.cpp
+    void readingDecoded(const DecodedReading& reading,
+                        std::optional<Verdict> verdict) override; // TFCOMM_Readout.cpp
+    void tableEmptied() override;                                 // TFCOMM_Recording.cpp
+    void chartValueAdded(double value) override;                  // TFCOMM_Recording.cpp
 
     UserDialogs* dialogs_;
     hid::Platform* hidPlatform_;

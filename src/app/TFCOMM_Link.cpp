@@ -1,19 +1,13 @@
 // Cable connection, frame builder and meter commands of the main window: the
-// list of HID devices with the meter's cable selected, connecting and
-// disconnecting, the link watchdog, and the reports written to the cable.
-// The byte layouts and the frame logic live in src/protocol.
+// controls of the link, which press the session's link and show its state.
+// The session lists the devices, chooses the cable, connects and watches.
 #include "app/TFCOMM.h"
 
 #include "app/FormWidgets.h"
 #include "app/UserDialogs.h"
 #include "app/WindowShortcuts.h"
-#include "protocol/CableFeatureReport.h"
-#include "protocol/FrameBuilder.h"
-#include "protocol/MeterCommands.h"
-#include "recording/ReadingTable.h"
-#include "usb/EControllerError.h"
+#include "session/LoggerSession.h"
 #include "usb/THidDevice.h"
-#include "usb/THidDeviceController.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -24,30 +18,6 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
-
-namespace {
-
-const char* const kCableProduct = "USB to Serial";
-// Shown when a command is to be sent and no cable is selected.
-const char* const kNoCableForCommand = "USB端未连接产品，请检查!";
-const char* const kCableNotConnected =
-    "USB interface cable is not securely connected, please check and re-try.";
-const char* const kMeterNotReady =
-    "USB interface cable is securely connected, please check if the meter is ready.";
-const char* const kRecordDeleted = " Record deleted ";
-// Consecutive empty cable reports after which the meter counts as silent.
-constexpr qint32 kSilentReports = 3000;
-
-// A machine without HID devices, for a window given no platform.
-class NoHidDevices final : public hid::Platform {
-public:
-    bool available() const override { return false; }
-    std::vector<hid::InterfaceEntry> listInterfaces() override { return {}; }
-    std::unique_ptr<hid::Handle> open(const QString&, hid::Access) override { return nullptr; }
-    void setDeviceChangeHandler(std::function<void()>) override {}
-};
-
-} // namespace
 
 void TFCOMM::CreateLinkControls(QWidget* client)
 {
@@ -87,22 +57,22 @@ void TFCOMM::CreateLinkControls(QWidget* client)
     connect(SetFeature, &QPushButton::clicked, this, &TFCOMM::SetFeatureClick);
     connect(SendData, &QPushButton::clicked, this, &TFCOMM::SendDataClick);
     connect(ConTimer, &QTimer::timeout, this, &TFCOMM::ConTimerTimer);
+    for (QCheckBox* box : {RecallData, B2400, B4800, B9600})
+        connect(box, &QCheckBox::toggled, this, &TFCOMM::PushLinkSettings);
+    PushLinkSettings();
 
-    static NoHidDevices noHidDevices;
-    hid::Platform& platform = hidPlatform_ ? *hidPlatform_ : noHidDevices;
-    try {
-        HidCtl = new THidDeviceController(platform, this);
-    } catch (const EControllerError& error) {
-        Dialogs().information(error.Message());
-        return;
-    }
-    // Binding the change handler runs the first device-change cycle, which
-    // fills DevListBox through the enumeration handler: bound before it.
-    HidCtl->SetOnArrival(THidPlugEvent(this, &TFCOMM::HidCtlArrival));
-    HidCtl->SetOnEnumerate(THidEnumerateEvent(this, &TFCOMM::HidCtlEnumerate));
-    HidCtl->SetOnDeviceChange(THidNotifyEvent(this, &TFCOMM::HidCtlDeviceChange));
-    HidCtl->SetOnDeviceDataError(THidDataErrorEvent(this, &TFCOMM::HidCtlDeviceDataError));
-    HidCtl->SetOnRemoval(THidPlugEvent(this, &TFCOMM::HidCtlRemoval));
+    // Lists the devices at once; DevListBox and ReadBtn exist by then.
+    session_->openDevices(hidPlatform_);
+}
+
+void TFCOMM::PushLinkSettings()
+{
+    session_->setRecall(RecallData->isChecked());
+    CableFeatureReport::SpeedBoxes boxes;
+    boxes.b2400 = B2400->isChecked();
+    boxes.b4800 = B4800->isChecked();
+    boxes.b9600 = B9600->isChecked();
+    session_->setSpeedBoxes(boxes);
 }
 
 void TFCOMM::LinkDestroy()
@@ -110,215 +80,94 @@ void TFCOMM::LinkDestroy()
     // Readers end and the devices go back to the controller before the
     // controller and the window's controls go away.
     ConTimer->stop();
-    ActiveCable = nullptr;
-    for (int row = 0; row < DevListBox->count(); ++row) {
-        if (THidDevice* device = DevListBoxDevice(row)) {
-            device->SetOnReport(nullptr);
-            delete device;
-        }
-    }
+    session_->closeDevices();
     DevListBox->clear();
-    delete HidCtl;
-    HidCtl = nullptr;
 }
 
 THidDevice* TFCOMM::DevListBoxDevice(int row) const
 {
-    const QListWidgetItem* line = DevListBox->item(row);
-    return line ? static_cast<THidDevice*>(line->data(Qt::UserRole).value<void*>()) : nullptr;
-}
-
-namespace {
-
-// The device of the selected line, or none when no line is selected.
-THidDevice* selectedDevice(const TFCOMM& window)
-{
-    const QList<QListWidgetItem*> selected = window.DevListBox->selectedItems();
-    if (window.DevListBox->count() == 0 || selected.isEmpty())
-        return nullptr;
-    return window.DevListBoxDevice(window.DevListBox->row(selected.first()));
-}
-
-} // namespace
-
-QString TFCOMM::DeviceCaption(THidDevice* device)
-{
-    QString caption = device->QueryProduct();
-    if (caption.isEmpty()) {
-        caption = QString::asprintf("Device VID=%.4X PID=%.4X", device->Attributes().VendorID,
-                                    device->Attributes().ProductID);
-    }
-    const QString serial = device->QuerySerial();
-    if (!serial.isEmpty())
-        caption += QStringLiteral(" (Serial=%1)").arg(serial);
-    return caption;
-}
-
-void TFCOMM::HidCtlArrival(THidDevice*) {}
-
-void TFCOMM::HidCtlDeviceDataError(THidDevice*, quint32) {}
-
-bool TFCOMM::HidCtlEnumerate(THidDevice* HidDev, qint32 Idx)
-{
-    if (DevListBox) {
-        auto* line = new QListWidgetItem(DeviceCaption(HidDev), DevListBox);
-        line->setData(Qt::UserRole, QVariant::fromValue<void*>(HidCtl->CheckOutAt(Idx)));
-    }
-    return true;
+    return session_->cables().device(row);
 }
 
 void TFCOMM::HidCtlDeviceChange(QObject*)
 {
     ReadBtn->setChecked(false);
-    ReadBtnClick();
-    if (!DevListBox)
-        return;
-    // The listed devices are checked in and listed afresh; the cable the
-    // watchdog would stop must not outlive its object.
-    ActiveCable = nullptr;
-    for (int row = 0; row < DevListBox->count(); ++row)
-        delete DevListBoxDevice(row);
     DevListBox->clear();
-    if (HidCtl)
-        HidCtl->EnumerateDevices();
+    const CableList& cables = session_->cables();
+    for (int row = 0; row < cables.count(); ++row)
+        DevListBox->addItem(cables.caption(row));
     DevListBox->clearSelection();
-    for (int row = 0; row < DevListBox->count(); ++row) {
-        if (DevListBox->item(row)->text() == QLatin1String(kCableProduct))
-            DevListBox->setCurrentRow(row);
-    }
+    if (cables.chosen() >= 0)
+        DevListBox->setCurrentRow(cables.chosen());
 }
 
-void TFCOMM::HidCtlRemoval(THidDevice*)
+void TFCOMM::devicesListed()
 {
-    // Only the button's look changes; the reader and the meter are left.
-    USBCon->setChecked(false);
+    HidCtlDeviceChange(nullptr);
 }
 
 void TFCOMM::ReadBtnClick()
 {
-    ActiveCable = selectedDevice(*this);
-    if (!ActiveCable)
-        return;
-    if (!ActiveCable->CanReadWrite())
+    // ReadBtn is never down in use: in effect this stops the reading.
+    if (!ReadBtn->isChecked()) {
+        session_->stopReading();
+    } else if (THidDevice* cable = session_->selectCable(); cable && !cable->CanReadWrite()) {
         ReadBtn->setChecked(false);
-    else if (!ReadBtn->isChecked())
-        ActiveCable->SetOnReport(nullptr);
+    }
 }
 
 void TFCOMM::SetFeatureClick()
 {
-    ActiveCable = selectedDevice(*this);
-    if (!ActiveCable) {
-        Dialogs().information(QString::fromUtf8(kCableNotConnected));
-        USBCon->setChecked(false);
-        return;
-    }
-    CableFeatureReport::SpeedBoxes boxes;
-    boxes.b2400 = B2400->isChecked();
-    boxes.b4800 = B4800->isChecked();
-    boxes.b9600 = B9600->isChecked();
-    const auto report = CableFeatureReport::build(boxes);
-    ActiveCable->WriteFeature(report.data(), report.size()); // failures go unreported
+    session_->sendSpeed();
 }
-
-namespace {
-
-// Writes one output report to the selected cable; with none, tells the user
-// and puts the connection button up. A failed write goes unreported: the
-// watchdog notices the missing readings.
-void sendToCable(TFCOMM& window, const char* noCableText,
-                 const std::function<std::vector<quint8>(std::size_t)>& build)
-{
-    window.ActiveCable = selectedDevice(window);
-    if (!window.ActiveCable) {
-        window.Dialogs().information(QString::fromUtf8(noCableText));
-        window.USBCon->setChecked(false);
-        return;
-    }
-    // Zero-filled and exactly as long as the cable's output report.
-    const std::vector<quint8> report =
-        build(window.ActiveCable->QueryCaps().OutputReportByteLength);
-    std::size_t written = 0;
-    if (!report.empty())
-        window.ActiveCable->WriteReport(report.data(), report.size(), written);
-}
-
-} // namespace
 
 void TFCOMM::SendUSBData(quint8 code)
 {
-    sendToCable(*this, kNoCableForCommand, [code](std::size_t reportLength) {
-        return MeterCommands::commandReport(code, reportLength);
-    });
+    session_->sendCommand(code);
 }
 
 void TFCOMM::SendDataClick()
 {
-    sendToCable(*this, kCableNotConnected, &MeterCommands::preambleReport);
+    session_->sendPreamble();
 }
 
-void TFCOMM::HidDataArrived(THidDevice*, quint8, const quint8* Data, quint16 Size)
+void TFCOMM::HidDataArrived(THidDevice* HidDev, quint8 ReportID, const quint8* Data, quint16 Size)
 {
-    const FrameBuilder::Actions actions{[this] { LcdDisplay81(); },
-                                        [this] { SendUSBData(MeterCommands::Stop); }};
-    FrameBuilder(State).takeReport(Data, Size, RecallData->isChecked(), actions);
+    session_->takeReport(HidDev, ReportID, Data, Size);
 }
 
 void TFCOMM::USBConClick()
 {
     // The button has toggled itself before this runs; START runs it without
     // toggling, so it repeats the action that fits the button's state.
-    ReadBtnClick();
-    SetFeatureClick();
-    State.EmptyReportCount = 0;
-    ActiveCable = selectedDevice(*this);
-    if (!ActiveCable || !ActiveCable->CanReadWrite())
-        return;
+    session_->pressConnection(USBCon->isChecked());
+}
 
-    if (USBCon->isChecked()) {
-        USBCon->setText(QStringLiteral("USB Disconnect"));
-        State.ReportHex.clear();
-        ReadBtnClick();
-        SendDataClick();
-        if (ActiveCable)
-            ActiveCable->SetOnReport(THidDataEvent(this, &TFCOMM::HidDataArrived));
-        RecallData->setEnabled(false);
-        if (RecallData->isChecked()) {
-            Dialogs().information(QString::fromUtf8(kRecordDeleted));
-            if (cds1 && cds1->rowCount() > 0)
-                cds1->clear();
-            State.NextRecordNo = 1;
-            State.RecordCount = 0;
-            BtNew->click();
-            SendUSBData(MeterCommands::SendStored);
-        } else {
-            SendUSBData(MeterCommands::StartLive);
-        }
-    } else {
-        RecallData->setEnabled(true);
-        SendUSBData(MeterCommands::Stop); // while the reader still runs
-        if (ActiveCable)
-            ActiveCable->SetOnReport(nullptr);
-        USBCon->setText(QStringLiteral("USB Connection"));
-    }
+void TFCOMM::linkStateChanged(LinkState state)
+{
+    const bool connected = state == LinkState::Connected;
+    USBCon->setText(connected ? QStringLiteral("USB Disconnect") : QStringLiteral("USB Connection"));
+    RecallData->setEnabled(!connected);
+}
+
+void TFCOMM::connectionReleased()
+{
+    // Only the button's look changes; its caption stays.
+    USBCon->setChecked(false);
 }
 
 void TFCOMM::ConTimerTimer()
 {
-    // The rest runs on every third tick after the decoder last reset the
-    // count, so the connected picture shows briefly once per reading.
-    if (State.LinkWatchdog != 2) {
-        ++State.LinkWatchdog;
-        return;
-    }
-    if (State.EmptyReportCount >= kSilentReports) {
-        State.EmptyReportCount = 0;
-        USBCon->setChecked(false);
-        if (ActiveCable)
-            ActiveCable->SetOnReport(nullptr);
-        Dialogs().information(QString::fromUtf8(kMeterNotReady));
-    }
-    CONok->hide();
-    CONokN->show();
-    State.LinkWatchdog = 0;
+    session_->watchdogTick();
+}
+
+void TFCOMM::readingsArriving(bool arriving)
+{
+    CONok->setVisible(arriving);
+    CONokN->setVisible(!arriving);
+}
+
+void TFCOMM::information(const QString& text)
+{
+    Dialogs().information(text);
 }

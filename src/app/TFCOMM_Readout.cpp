@@ -1,4 +1,5 @@
-// LCD readout, reading decoder and pass/fail judgement of the main window.
+// LCD readout and limit edits of the main window: the session decodes and
+// judges each frame, the window shows the reading and its verdict.
 #include "app/TFCOMM.h"
 
 #include "app/FormWidgets.h"
@@ -6,7 +7,7 @@
 #include "lcd/LcdLabel.h"
 #include "protocol/Judgement.h"
 #include "protocol/LimitEditRules.h"
-#include "protocol/ReadingDecoder.h"
+#include "session/LoggerSession.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -35,80 +36,60 @@ void TFCOMM::CreateReadoutBehaviour()
         KeyPressFilter::install(
             limit, [this](QLineEdit* sender, QKeyEvent* key) { return T1LOKeyPress(sender, key); });
         connect(limit, &QLineEdit::textChanged, this, [this, limit] { T1LOChange(limit); });
+        // After the repair, so that the session gets the repaired text.
+        connect(limit, &QLineEdit::textChanged, this, &TFCOMM::PushLimits);
     }
+    PushLimits();
+}
+
+void TFCOMM::PushLimits()
+{
+    session_->setLimits({T1LO->text(), T1HI->text(), T2LO->text(), T2HI->text()});
 }
 
 void TFCOMM::LcdDisplay81()
 {
-    // A frame that cannot be decoded is dropped before anything changes; the
-    // link goes on with the next one.
-    const std::optional<DecodedReading> reading =
-        ReadingDecoder::decode(State.CurrentFrame, DecimalSep);
-    if (!reading)
-        return;
+    session_->showFrame();
+}
 
-    CONok->show();
-    CONokN->hide();
-    State.LinkWatchdog = 0;
-
-    LcdD4->setText(reading->d4);
-    LcdD3->setText(reading->d3);
-    LcdD2->setText(reading->d2);
-    LcdD1->setText(reading->d1);
+void TFCOMM::readingDecoded(const DecodedReading& reading, std::optional<Verdict> verdict)
+{
+    LcdD4->setText(reading.d4);
+    LcdD3->setText(reading.d3);
+    LcdD2->setText(reading.d2);
+    LcdD1->setText(reading.d1);
     LcdP0->hide();
     LcdP1->hide();
     LcdP2->hide();
-
-    if (!reading->unitSymbol.isNull())
-        LCDC->setText(reading->unitSymbol);
-    if (!reading->typeLetter.isNull())
-        LCDTYPE->setText(reading->typeLetter);
-    // Built from what is on display, so an "unchanged" unit or type keeps
-    // the earlier frame's letter.
-    State.UnitText = LCDC->text() + QLatin1Char('-') + LCDTYPE->text();
-
-    LcdTimeT->setText(reading->clockCaption);
-    LCDTime->setText(reading->clockText);
-    if (reading->decimalPoint)
+    // A frame without a unit or type leaves the letter shown.
+    if (!reading.unitSymbol.isNull())
+        LCDC->setText(reading.unitSymbol);
+    if (!reading.typeLetter.isNull())
+        LCDTYPE->setText(reading.typeLetter);
+    LcdTimeT->setText(reading.clockCaption);
+    LCDTime->setText(reading.clockText);
+    if (reading.decimalPoint)
         LcdP2->show();
-    LcdFH->setText(reading->signText());
-    State.ValueText = reading->valueText;
+    LcdFH->setText(reading.signText());
 
     // The channel's value edit gets the value text, the other two are
-    // emptied; T1 and T2 are judged, the difference T1-T2 is not (JudgeText
-    // and the colours stay).
-    const auto showChannel = [this](const QString& channel, QLineEdit* shown) {
-        LcdTX->setText(channel);
-        State.ChannelText = channel;
-        for (QLineEdit* edit : {T1VALUE, T2VALUE, T1_T2})
-            edit->setText(edit == shown ? State.ValueText : QString());
-    };
-    switch (reading->channel) {
-    case MeterChannel::T1:
-        showChannel(QStringLiteral("T1"), T1VALUE);
-        JudgeReading(T1VALUE, T1LO, T1HI);
-        break;
-    case MeterChannel::T2:
-        showChannel(QStringLiteral("T2"), T2VALUE);
-        JudgeReading(T2VALUE, T2LO, T2HI);
-        break;
-    case MeterChannel::T1MinusT2: showChannel(QStringLiteral("T1-T2"), T1_T2); break;
+    // emptied; T1 and T2 take the colour of their verdict.
+    QLineEdit* shown = nullptr;
+    switch (reading.channel) {
+    case MeterChannel::T1: shown = T1VALUE; break;
+    case MeterChannel::T2: shown = T2VALUE; break;
+    case MeterChannel::T1MinusT2: shown = T1_T2; break;
     case MeterChannel::None: break;
     }
-
-    if (reading->value) {
-        State.CurrentValue = *reading->value;
-        ChartWidenRange(State.CurrentValue);
+    if (shown) {
+        LcdTX->setText(State.ChannelText);
+        for (QLineEdit* edit : {T1VALUE, T2VALUE, T1_T2})
+            edit->setText(edit == shown ? State.ValueText : QString());
     }
-    INDataToTable();
-}
-
-void TFCOMM::JudgeReading(QLineEdit* valueEdit, QLineEdit* loEdit, QLineEdit* hiEdit)
-{
-    const Verdict verdict =
-        judgeReading(valueEdit->text(), loEdit->text(), hiEdit->text(), DecimalSep);
-    setValueColour(valueEdit, verdict == Verdict::Pass ? kPassColour : kFailColour);
-    State.JudgeText = verdictText(verdict);
+    if (verdict)
+        setValueColour(shown, *verdict == Verdict::Pass ? kPassColour : kFailColour);
+    if (reading.value)
+        ChartWidenRange(State.CurrentValue);
 }
 
 bool TFCOMM::T1LOKeyPress(QLineEdit*, QKeyEvent* key)

@@ -4,43 +4,20 @@
 #include "app/FormWidgets.h"
 #include "app/GapCaptionCheckBox.h"
 #include "app/KeyPressFilter.h"
-#include "app/UserDialogs.h"
 #include "recording/IntervalText.h"
 #include "recording/ReadingGrid.h"
 #include "recording/ReadingTable.h"
-#include "recording/SamplingSchedule.h"
-#include "recording/WallClock.h"
+#include "session/LoggerSession.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QCheckBox>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTimer>
 #include <QToolButton>
-
-namespace {
-
-ScheduleSettings scheduleSettings(const TFCOMM& w)
-{
-    ScheduleSettings settings;
-    settings.intervalOn = w.RecordSI->isChecked();
-    settings.interval = interval::value(w.RecordSITime->text());
-    settings.recordRepeats = w.RepeatSet->isChecked();
-    return settings;
-}
-
-// Local time for the stamps of recorded rows (GUI thread only).
-QDateTime recordingTime()
-{
-    static WallClock clock;
-    return clock.now();
-}
-
-} // namespace
 
 void TFCOMM::CreateRecordingControls(QWidget* client)
 {
@@ -59,6 +36,9 @@ void TFCOMM::CreateRecordingControls(QWidget* client)
     samplingInterval->setTailLeft(RecordSITime->geometry().right() + 3 - 62);
     samplingInterval->move(62, 317);
     connect(RecordSITime, &QLineEdit::textChanged, this, &TFCOMM::RecordSITimeChange);
+    connect(RecordSI, &QCheckBox::toggled, this, &TFCOMM::PushScheduleSettings);
+    connect(RepeatSet, &QCheckBox::toggled, this, &TFCOMM::PushScheduleSettings);
+    PushScheduleSettings();
     KeyPressFilter::install(RecordSITime, [this](QLineEdit* sender, QKeyEvent* key) {
         return RecordSITimeKeyPress(sender, key);
     });
@@ -92,10 +72,19 @@ void TFCOMM::CreateRecordingControls(QWidget* client)
     N100001->setChecked(true);
 }
 
+void TFCOMM::PushScheduleSettings()
+{
+    ScheduleSettings settings;
+    settings.intervalOn = RecordSI->isChecked();
+    settings.interval = interval::value(RecordSITime->text());
+    settings.recordRepeats = RepeatSet->isChecked();
+    session_->setSchedule(settings);
+}
+
 void TFCOMM::TableCreate()
 {
-    cds1 = new ReadingTable(this);
-    cds1->setTimeStampFormat(TimeStampFormat::fromLocale(QLocale::system()));
+    // The session's table, stamped in the system's date and time separators.
+    cds1 = &session_->table();
     DBGrid1->setTable(cds1);
 }
 
@@ -103,22 +92,22 @@ void TFCOMM::TableDestroy()
 {
     if (DBGrid1)
         DBGrid1->setTable(nullptr);
-    delete cds1;
     cds1 = nullptr;
 }
 
 void TFCOMM::INDataToTable()
 {
-    const ReadingTexts reading{State.ChannelText, State.ValueText, State.UnitText, State.JudgeText};
-    const schedule::Decision decision =
-        schedule::recordReading(State, scheduleSettings(*this), reading, *cds1, &recordingTime);
-    if (decision.toChart())
-        ChartAddReading(State.CurrentValue);
+    session_->recordReading();
+}
+
+void TFCOMM::chartValueAdded(double value)
+{
+    ChartAddReading(value);
 }
 
 void TFCOMM::TrecordTimer()
 {
-    schedule::tick(State, RecordSI->isChecked());
+    session_->scheduleTick();
 }
 
 void TFCOMM::RecordSITimeChange()
@@ -131,7 +120,7 @@ void TFCOMM::RecordSITimeChange()
         RecordSITime->setText(digits);
         return;
     }
-    State.SampleCountdown = interval::value(digits);
+    session_->reloadInterval(interval::value(digits));
 }
 
 bool TFCOMM::RecordSITimeKeyPress(QLineEdit*, QKeyEvent* key)
@@ -142,11 +131,12 @@ bool TFCOMM::RecordSITimeKeyPress(QLineEdit*, QKeyEvent* key)
 
 void TFCOMM::RecordNewClick()
 {
-    if (cds1->rowCount() > 0)
-        cds1->clear();
-    schedule::restartNumbering(State);
+    session_->startNewRecording();
+}
+
+void TFCOMM::tableEmptied()
+{
     ChartClear();
-    Dialogs().information(QStringLiteral(" Record deleted "));
 }
 
 void TFCOMM::N10001Click()
@@ -181,6 +171,6 @@ void TFCOMM::limitessClick()
 
 void TFCOMM::ChooseRecordLimit(QAction* item, qint32 limit)
 {
-    State.RecordLimit = limit;
+    session_->setRecordLimit(limit);
     item->setChecked(true);
 }
