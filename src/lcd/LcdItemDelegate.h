@@ -1,18 +1,19 @@
 #pragma once
 
+#include "lcd/CellTextDelegate.h"
 #include "lcd/LcdText.h"
-
-#include <QStyledItemDelegate>
 
 // Draws a table column's texts with the LCD symbol renderer (the unit
 // column, where "#-K" shows as the Celsius symbol, a dash and K).
-class LcdItemDelegate : public QStyledItemDelegate {
+class LcdItemDelegate : public CellTextDelegate {
 public:
     explicit LcdItemDelegate(qreal pixelSize, QObject* parent = nullptr);
 
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+protected:
+    void drawText(QPainter& painter, const QStyleOptionViewItem& item,
+                  const QString& text) const override;
 
 private:
     lcd::Style style_;

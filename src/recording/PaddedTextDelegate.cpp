@@ -1,6 +1,5 @@
 #include "recording/PaddedTextDelegate.h"
 
-#include <QApplication>
 #include <QPainter>
 
 namespace {
@@ -24,26 +23,15 @@ QFont PaddedTextDelegate::fitting(const QFont& font, const QString& text, int wi
     return fit;
 }
 
-void PaddedTextDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                               const QModelIndex& index) const
+void PaddedTextDelegate::drawText(QPainter& painter, const QStyleOptionViewItem& item,
+                                  const QString& text) const
 {
-    // The style draws the cell's background and selection, this the text.
-    QStyleOptionViewItem opt = option;
-    initStyleOption(&opt, index);
-    const QString text = opt.text;
-    opt.text.clear();
-    const QWidget* widget = option.widget;
-    const QStyle* style = widget ? widget->style() : QApplication::style();
-    style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, widget);
-
-    const int margin = std::max(kPadding, styleTextMargin(*style, widget));
-    const QRect room = option.rect.adjusted(margin, 0, -margin, 0);
-    painter->save();
-    painter->setFont(fitting(opt.font, text, room.width()));
-    painter->setPen(opt.palette.color(QPalette::Normal, (opt.state & QStyle::State_Selected)
-                                                            ? QPalette::HighlightedText
-                                                            : QPalette::Text));
-    painter->setClipRect(option.rect.adjusted(kPadding, 0, -kPadding, 0));
-    painter->drawText(room, int(opt.displayAlignment) | Qt::TextSingleLine, text);
-    painter->restore();
+    const int margin = std::max(kPadding, styleTextMargin(styleOf(item), item.widget));
+    const QRect room = item.rect.adjusted(margin, 0, -margin, 0);
+    painter.save();
+    painter.setFont(fitting(item.font, text, room.width()));
+    painter.setPen(inkOf(item));
+    painter.setClipRect(item.rect.adjusted(kPadding, 0, -kPadding, 0));
+    painter.drawText(room, int(item.displayAlignment) | Qt::TextSingleLine, text);
+    painter.restore();
 }

@@ -2,11 +2,11 @@
 // failed save leaves the old file byte for byte and nothing beside it; a
 // cut file either fails with the table as it was or, for text (whose lines
 // carry no end mark), gives the rows before the cut.
+#include "FileFaults.h"
 #include "files/RowSource.h"
 #include "files/StagedTable.h"
 #include "files/TableFile.h"
 #include "recording/ReadingTable.h"
-#include "FileFaults.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -27,9 +27,10 @@ ReadingStore recordedRows(int n)
     const QDateTime start(QDate(2024, 5, 6), QTime(9, 3, 7));
     const QString channels[] = {"T1", "T2", "T1-T2"};
     for (int i = 0; i < n; ++i)
-        store.appendRecorded(i + 1, start.addSecs(i), TimeStampFormat{}, channels[i % 3],
-                             QStringLiteral(" %1.%2").arg(i % 1000, 3, 10, QLatin1Char('0')).arg(i % 10),
-                             QStringLiteral("#-K"), i % 7 ? QStringLiteral("Pass") : QString());
+        store.appendRecorded(
+            i + 1, start.addSecs(i), TimeStampFormat{}, channels[i % 3],
+            QStringLiteral(" %1.%2").arg(i % 1000, 3, 10, QLatin1Char('0')).arg(i % 10),
+            QStringLiteral("#-K"), i % 7 ? QStringLiteral("Pass") : QString());
     return store;
 }
 
@@ -39,19 +40,6 @@ QByteArray bytesOf(TableFormat format, const ReadingStore& store)
     buffer.open(QIODevice::WriteOnly);
     EXPECT_TRUE(writeTable(format, RowSource(store), buffer));
     return buffer.data();
-}
-
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
 }
 
 // Every 4 KB boundary inside the file, and a few odd offsets.
@@ -80,7 +68,7 @@ TEST(SaveFaultInjection, AWriteCutAtAnyPointKeepsTheOldFileAndLeavesNothingBehin
         const QString name = dir.filePath(QLatin1String(c.name));
         // The old file is the same table saved before, less its last rows.
         const QByteArray old = bytesOf(c.format, recordedRows(9000));
-        writeFile(name, old);
+        ASSERT_TRUE(writeFile(name, old));
         const qint64 size = bytesOf(c.format, rows).size();
         ASSERT_GT(size, 400 * 1024);
         for (qint64 cut : cutPoints(size)) {
@@ -118,12 +106,13 @@ TEST(SaveFaultInjection, ADiskThatFillsKeepsTheOldFileAndLeavesNothingBehind)
     const ReadingStore rows = recordedRows(10000);
     for (const FormatCase& c : kFormats) {
         const QByteArray old = bytesOf(c.format, recordedRows(1000));
-        const int oldKb = int(old.size() / 1024), newKb = int(bytesOf(c.format, rows).size() / 1024);
+        const int oldKb = int(old.size() / 1024),
+                  newKb = int(bytesOf(c.format, rows).size() / 1024);
         for (int kb = oldKb + 8; kb < newKb; kb += (newKb - oldKb) / 8) {
             const SmallDisk disk(mountPoint.path(), kb);
             ASSERT_TRUE(disk.mounted());
             const QString name = mountPoint.filePath(QLatin1String(c.name));
-            writeFile(name, old);
+            ASSERT_TRUE(writeFile(name, old));
             const SaveOutcome outcome = saveTableFile(name, RowSource(rows));
             EXPECT_FALSE(outcome.ok) << c.name << " on " << kb << " KB";
             EXPECT_TRUE(outcome.error.startsWith(QLatin1String("Cannot write file ")) &&
@@ -171,7 +160,7 @@ TEST(OpenFaultInjection, AFileCutAtAnyKilobyteFailsOrGivesTheRowsBeforeTheCut)
         const QString name = dir.filePath(QLatin1String(c.name));
         const QByteArray bytes = bytesOf(c.format, rows);
         for (qint64 cut = 0; cut < bytes.size(); cut += 1024) {
-            writeFile(name, bytes.left(cut));
+            ASSERT_TRUE(writeFile(name, bytes.left(cut)));
             ReadingTable table;
             table.appendFromFile({100, "t", "T1", " 1", "#-K", "Pass"});
             const std::vector<ReadingRow> before = rowsOf(table.rows());
@@ -190,8 +179,8 @@ TEST(OpenFaultInjection, AFileCutAtAnyKilobyteFailsOrGivesTheRowsBeforeTheCut)
             if (!got.empty()) {
                 const ReadingRow& last = got.back();
                 const ReadingRow& full = whole[got.size() - 1];
-                EXPECT_TRUE(last.no && full.no && QString::number(*full.no).startsWith(
-                                                      QString::number(*last.no)));
+                EXPECT_TRUE(last.no && full.no &&
+                            QString::number(*full.no).startsWith(QString::number(*last.no)));
                 EXPECT_TRUE(isCutOf(last.time, full.time)) << "cut at " << cut;
             }
             applyStaged(table, std::move(outcome.staged));

@@ -36,24 +36,6 @@ QImage chartLike()
     return image;
 }
 
-QByteArray fileBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
-}
-
 struct PictureCase {
     const char* name;
     const char* format;
@@ -102,7 +84,7 @@ TEST_F(FailedPictureSave, AWriteCutAtAnyPointKeepsTheOldFile)
         for (qint64 cut : cuts) {
             if (cut >= size)
                 continue;
-            writeFile(name, old);
+            ASSERT_TRUE(writeFile(name, old));
             QString error;
             {
                 const FileSizeLimit limit{rlim_t(cut)};
@@ -131,7 +113,7 @@ TEST_F(FailedPictureSave, AFullDiskKeepsTheOldFile)
             const SmallDisk disk(mountPoint.path(), kb);
             ASSERT_TRUE(disk.mounted());
             const QString name = mountPoint.filePath(QLatin1String(c.name));
-            writeFile(name, old);
+            ASSERT_TRUE(writeFile(name, old));
             expectFailedAndKept(chart_picture::save(image, name), name, old,
                                 QString::fromLocal8Bit(std::strerror(ENOSPC)),
                                 std::string(c.name) + " on " + std::to_string(kb) + " KB");
@@ -143,7 +125,8 @@ TEST_F(FailedPictureSave, AMissingFolderNamesTheFileAndTheReason)
 {
     QTemporaryDir dir;
     for (const PictureCase& c : kPictures) {
-        const QString name = dir.filePath(QStringLiteral("no/such/folder/") + QLatin1String(c.name));
+        const QString name =
+            dir.filePath(QStringLiteral("no/such/folder/") + QLatin1String(c.name));
         const QString error = chart_picture::save(image, name);
         EXPECT_TRUE(error.startsWith(QLatin1String("Cannot create file ")) &&
                     error.contains(QDir::toNativeSeparators(name)) &&

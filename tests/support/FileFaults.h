@@ -1,10 +1,13 @@
 // Faults for save tests: a file size limit that makes writes fail as on a
-// full disk, and a small tmpfs folder that really fills.
+// full disk, and a small tmpfs folder that really fills; and the few file
+// helpers such tests share.
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 #include <csignal>
 #include <sys/mount.h>
@@ -58,3 +61,23 @@ private:
     QByteArray path_;
     bool mounted_ = false;
 };
+
+// A file's bytes, or "<missing>" when it cannot be read.
+inline QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+// Whether the file now holds exactly these bytes.
+inline bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// Every file of a folder, hidden ones (a save's temporary file) included.
+inline QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+}
