@@ -4,6 +4,7 @@
 #include "app/Pictures.h"
 #include "app/UserDialogs.h"
 #include "lcd/LcdLabel.h"
+#include "widgets/ChildConnections.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -56,6 +57,9 @@ TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
 
 TFCOMM::~TFCOMM()
 {
+    // The controls outlive this destructor; one that loses the focus as it
+    // goes must not reach a handler of a window whose chart is gone.
+    disconnectChildren(*this);
     LinkDestroy();
     FormDestroy();
     TableDestroy();

@@ -3,6 +3,7 @@
 #include "print/PrintDialogs.h"
 #include "print/ReportPageView.h"
 #include "print/ReportRows.h"
+#include "widgets/ChildConnections.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -50,6 +51,12 @@ ReportPreview::ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, QWid
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
     view_->setFocus();
+}
+
+ReportPreview::~ReportPreview()
+{
+    // The page box may lose the focus while the widgets are destroyed.
+    disconnectChildren(*this);
 }
 
 void ReportPreview::buildToolBar()

@@ -19,6 +19,7 @@ class ReportPreview : public QDialog {
 
 public:
     ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, QWidget* parent = nullptr);
+    ~ReportPreview() override;
 
     ReportPageView* pages() const { return view_; }
     QLineEdit* pageBox() const { return pageBox_; }

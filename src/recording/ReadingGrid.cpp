@@ -3,6 +3,7 @@
 #include "lcd/LcdItemDelegate.h"
 #include "recording/ReadingGridModel.h"
 #include "recording/ReadingTable.h"
+#include "widgets/ChildConnections.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -56,6 +57,11 @@ ReadingGrid::ReadingGrid(QWidget* parent)
     view_->installEventFilter(this);
     view_->viewport()->installEventFilter(this);
     measureRows();
+}
+
+ReadingGrid::~ReadingGrid()
+{
+    disconnectChildren(*this);
 }
 
 void ReadingGrid::setUpView()
