@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
@@ -89,7 +90,7 @@ TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
         QPainter painter(&direct);
         lcd::drawText(painter, unit->box.topLeft(), unit->text, style);
     }
-    // The symbols' own area (the item's box runs on to the band's edge),
+    // The symbols' own area (the item's box runs on to the column's edge),
     // equal but for rounding where edges are blended.
     const QRect area = QRect(unit->box.topLeft(), lcd::textSize(unit->text, style).toSize())
                            .intersected(unit->box);
@@ -98,6 +99,95 @@ TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
         for (int x = area.left(); x <= area.right(); ++x)
             worst = std::max(worst, std::abs(qGray(page.pixel(x, y)) - qGray(direct.pixel(x, y))));
     EXPECT_LE(worst, 2);
+}
+
+// Rows whose one field holds a text longer than its column (an opened file
+// may): words on even rows, one unbroken word on odd rows.
+class LongTextRows : public ReportRows {
+public:
+    explicit LongTextRows(ReadingField field) : field_(field) {}
+    int rowCount() const override { return ReportLayout::kRowsPerPage; }
+    ReadingRow row(int index) const override
+    {
+        const QString text = index % 2 == 0
+                                 ? QStringLiteral("a long text of many words ").repeated(4)
+                                 : (field_ == ReadingField::AUnit ? QStringLiteral("#-K")
+                                                                  : QStringLiteral("W"))
+                                       .repeated(40);
+        ReadingRow r;
+        switch (field_) {
+        case ReadingField::ATime: r.time = text; break;
+        case ReadingField::AT1T2: r.channel = text; break;
+        case ReadingField::AValue: r.value = text; break;
+        case ReadingField::AUnit: r.unit = text; break;
+        default: r.judge = text; break;
+        }
+        return r;
+    }
+
+private:
+    ReadingField field_;
+};
+
+TEST_F(RenderedPage, LongTextsStayInsideTheirColumn)
+{
+    // Each column from its field's left edge (mm within the band) to the
+    // next column's.
+    const struct {
+        ReadingField field;
+        double left;
+        double right;
+    } columns[] = {{ReadingField::ATime, 33.9, 76.2},  {ReadingField::AT1T2, 76.2, 99.5},
+                   {ReadingField::AValue, 99.5, 131.2}, {ReadingField::AUnit, 131.2, 156.6},
+                   {ReadingField::AJudge, 156.6, 190}};
+    const int detailTop = mm(10 + 21.2);
+    const int detailBottom = mm(287 - 10.6);
+    for (const auto& c : columns) {
+        const LongTextRows longRows(c.field);
+        QImage image(layout.pageSize(), QImage::Format_RGB32);
+        QPainter painter(&image);
+        paintReportPage(painter, layout, longRows, 0);
+        painter.end();
+        const int left = mm(10 + c.left);
+        const int right = mm(10 + c.right);
+        const QString name = readingFieldName(c.field);
+        EXPECT_TRUE(inkIn(image, QRect(QPoint(left, detailTop), QPoint(right - 1, detailBottom))))
+            << qPrintable(name);
+        EXPECT_FALSE(inkIn(image, QRect(QPoint(right, detailTop),
+                                        QPoint(image.width() - 1, detailBottom))))
+            << qPrintable(name);
+        // Too low for a second line, the band shows the words on one line cut
+        // at the column's edge, not only those that fit whole.
+        for (const ReportItem& item : layout.pageItems(0, longRows)) {
+            const QRect end(item.box.topRight() - QPoint(mm(2), 0), QSize(mm(2), mm(3)));
+            if (item.text.contains(QLatin1Char(' ')) && item.face != ReportFace::Label) {
+                EXPECT_TRUE(inkIn(image, end)) << qPrintable(name) << " at " << item.box.top();
+            }
+        }
+    }
+}
+
+TEST(ReportTextFlags, WrapOnlyWhereTheBoxHoldsTheWrappedLines)
+{
+    const QFont font(QStringLiteral("Arial"), 10);
+    const QFontMetrics metrics(font);
+    const int line = metrics.lineSpacing();
+    const QString words = QStringLiteral("a long text of many words");
+    const struct {
+        int lines; // the box's height in lines
+        QString text;
+        int wrap;
+    } cases[] = {{1, words, 0}, {3, words, Qt::TextWordWrap}, {3, words.repeated(4), 0},
+                 {3, QStringLiteral("short"), Qt::TextWordWrap}};
+    for (const auto& c : cases) {
+        ReportItem item;
+        item.box = QRect(0, 0, metrics.horizontalAdvance(words) / 2, c.lines * line);
+        item.text = c.text;
+        const int flags = reportTextFlags(item, metrics);
+        EXPECT_EQ(flags & (Qt::TextWordWrap | Qt::TextSingleLine),
+                  c.wrap ? c.wrap : int(Qt::TextSingleLine))
+            << c.lines << " lines: " << qPrintable(c.text);
+    }
 }
 
 // ---- PDF output -----------------------------------------------------------
