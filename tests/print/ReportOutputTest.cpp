@@ -109,11 +109,11 @@ public:
     int rowCount() const override { return ReportLayout::kRowsPerPage; }
     ReadingRow row(int index) const override
     {
-        const QString text = index % 2 == 0
-                                 ? QStringLiteral("a long text of many words ").repeated(4)
-                                 : (field_ == ReadingField::AUnit ? QStringLiteral("#-K")
-                                                                  : QStringLiteral("W"))
-                                       .repeated(40);
+        const QString text =
+            index % 2 == 0
+                ? QStringLiteral("a long text of many words ").repeated(4)
+                : (field_ == ReadingField::AUnit ? QStringLiteral("#-K") : QStringLiteral("W"))
+                      .repeated(40);
         ReadingRow r;
         switch (field_) {
         case ReadingField::ATime: r.time = text; break;
@@ -137,8 +137,10 @@ TEST_F(RenderedPage, LongTextsStayInsideTheirColumn)
         ReadingField field;
         double left;
         double right;
-    } columns[] = {{ReadingField::ATime, 33.9, 76.2},  {ReadingField::AT1T2, 76.2, 99.5},
-                   {ReadingField::AValue, 99.5, 131.2}, {ReadingField::AUnit, 131.2, 156.6},
+    } columns[] = {{ReadingField::ATime, 33.9, 76.2},
+                   {ReadingField::AT1T2, 76.2, 99.5},
+                   {ReadingField::AValue, 99.5, 131.2},
+                   {ReadingField::AUnit, 131.2, 156.6},
                    {ReadingField::AJudge, 156.6, 190}};
     const int detailTop = mm(10 + 21.2);
     const int detailBottom = mm(287 - 10.6);
@@ -153,8 +155,8 @@ TEST_F(RenderedPage, LongTextsStayInsideTheirColumn)
         const QString name = readingFieldName(c.field);
         EXPECT_TRUE(inkIn(image, QRect(QPoint(left, detailTop), QPoint(right - 1, detailBottom))))
             << qPrintable(name);
-        EXPECT_FALSE(inkIn(image, QRect(QPoint(right, detailTop),
-                                        QPoint(image.width() - 1, detailBottom))))
+        EXPECT_FALSE(
+            inkIn(image, QRect(QPoint(right, detailTop), QPoint(image.width() - 1, detailBottom))))
             << qPrintable(name);
         // Too low for a second line, the band shows the words on one line cut
         // at the column's edge, not only those that fit whole.
@@ -177,7 +179,9 @@ TEST(ReportTextFlags, WrapOnlyWhereTheBoxHoldsTheWrappedLines)
         int lines; // the box's height in lines
         QString text;
         int wrap;
-    } cases[] = {{1, words, 0}, {3, words, Qt::TextWordWrap}, {3, words.repeated(4), 0},
+    } cases[] = {{1, words, 0},
+                 {3, words, Qt::TextWordWrap},
+                 {3, words.repeated(4), 0},
                  {3, QStringLiteral("short"), Qt::TextWordWrap}};
     for (const auto& c : cases) {
         ReportItem item;
