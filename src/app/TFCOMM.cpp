@@ -65,6 +65,22 @@ TFCOMM::~TFCOMM()
     TableDestroy();
 }
 
+QString TFCOMM::SaveFileName(FileDialogOptions options)
+{
+    options.folder = lastFolder_.start();
+    const QString name = Dialogs().saveFileName(options);
+    lastFolder_.remember(name);
+    return name;
+}
+
+QString TFCOMM::OpenFileName(FileDialogOptions options)
+{
+    options.folder = lastFolder_.start();
+    const QString name = Dialogs().openFileName(options);
+    lastFolder_.remember(name);
+    return name;
+}
+
 QString TFCOMM::QueryDecimalSeparator()
 {
     return QLocale::system().decimalPoint();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/LoggerState.h"
+#include "widgets/LastFolder.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -21,6 +22,7 @@ class QTimer;
 class QToolButton;
 class LcdLabel;
 class PrintDialogs;
+struct FileDialogOptions;
 class UserDialogs;
 class TChartControl;
 class THidDevice;
@@ -58,6 +60,9 @@ public:
     LoggerState State;
     QString DecimalSep;
     UserDialogs& Dialogs() const { return *dialogs_; }
+    // The window's file dialogs, each started in the folder last used.
+    QString SaveFileName(FileDialogOptions options);
+    QString OpenFileName(FileDialogOptions options);
 
     QToolButton* USBCon = nullptr;
     QCheckBox* RecallData = nullptr;
@@ -225,4 +230,5 @@ private:
     hid::Platform* hidPlatform_;
     std::function<QString()> queryDecimalSeparator_;
     PrintDialogs* printDialogs_;
+    LastFolder lastFolder_;
 };

@@ -3,6 +3,7 @@
 #include "SyntheticRows.h"
 #include "print/ReportLayout.h"
 #include "print/ReportPageView.h"
+#include "widgets/LastFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,8 @@ protected:
     static constexpr int kPages = 270'271;
     SyntheticRows rows{10'000'000};
     ScriptedPrintDialogs dialogs;
-    ReportPreview preview{rows, dialogs};
+    LastFolder folder;
+    ReportPreview preview{rows, dialogs, folder};
 };
 
 TEST_F(HugePreview, OpensOnPageOneAndDrawsOnlyWhatIsShown)
@@ -149,10 +151,13 @@ TEST(PreviewClose, PageBoxLosingFocusWhileThePreviewIsDestroyedReachesNoSlot)
     QTemporaryDir dir;
     SyntheticRows rows{100};
     for (const Output output : {Output::Print, Output::ExportCancelled, Output::ExportSaved})
-        for (const Close close : {Close::Button, Close::Escape, Close::WindowClose, Close::LeftOpen}) {
-            SCOPED_TRACE(testing::Message() << "output " << int(output) << ", close " << int(close));
+        for (const Close close :
+             {Close::Button, Close::Escape, Close::WindowClose, Close::LeftOpen}) {
+            SCOPED_TRACE(testing::Message()
+                         << "output " << int(output) << ", close " << int(close));
             ScriptedPrintDialogs dialogs;
-            auto preview = std::make_unique<ReportPreview>(rows, dialogs);
+            LastFolder folder;
+            auto preview = std::make_unique<ReportPreview>(rows, dialogs, folder);
             preview->show();
             QApplication::setActiveWindow(preview.get());
             QLineEdit* box = preview->pageBox();
