@@ -15,6 +15,9 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <tuple>
+#include <utility>
+
 namespace {
 
 bool inkIn(const QImage& image, const QRect& area)
@@ -101,96 +104,58 @@ TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
     EXPECT_LE(worst, 2);
 }
 
-// Rows whose one field holds a text longer than its column (an opened file
-// may): words on even rows, one unbroken word on odd rows.
-class LongTextRows : public ReportRows {
+// Rows whose texts are longer than their columns (an opened file may hold
+// such): words on even rows, one unbroken word on odd rows.
+class LongTextRows : public SyntheticRows {
 public:
-    explicit LongTextRows(ReadingField field) : field_(field) {}
-    int rowCount() const override { return ReportLayout::kRowsPerPage; }
+    LongTextRows() : SyntheticRows(ReportLayout::kRowsPerPage) {}
     ReadingRow row(int index) const override
     {
-        const QString text =
-            index % 2 == 0
-                ? QStringLiteral("a long text of many words ").repeated(4)
-                : (field_ == ReadingField::AUnit ? QStringLiteral("#-K") : QStringLiteral("W"))
-                      .repeated(40);
-        ReadingRow r;
-        switch (field_) {
-        case ReadingField::ATime: r.time = text; break;
-        case ReadingField::AT1T2: r.channel = text; break;
-        case ReadingField::AValue: r.value = text; break;
-        case ReadingField::AUnit: r.unit = text; break;
-        default: r.judge = text; break;
-        }
+        ReadingRow r = SyntheticRows::row(index);
+        r.time = r.channel = r.value = r.unit = r.judge =
+            index % 2 ? QStringLiteral("W").repeated(60)
+                      : QStringLiteral("a long text of many words ").repeated(4);
         return r;
     }
-
-private:
-    ReadingField field_;
 };
 
-TEST_F(RenderedPage, LongTextsStayInsideTheirColumn)
+TEST_F(RenderedPage, LongTextsAreCutAtTheirColumnsEdge)
 {
-    // Each column from its field's left edge (mm within the band) to the
-    // next column's.
-    const struct {
-        ReadingField field;
-        double left;
-        double right;
-    } columns[] = {{ReadingField::ATime, 33.9, 76.2},
-                   {ReadingField::AT1T2, 76.2, 99.5},
-                   {ReadingField::AValue, 99.5, 131.2},
-                   {ReadingField::AUnit, 131.2, 156.6},
-                   {ReadingField::AJudge, 156.6, 190}};
-    const int detailTop = mm(10 + 21.2);
-    const int detailBottom = mm(287 - 10.6);
-    for (const auto& c : columns) {
-        const LongTextRows longRows(c.field);
-        QImage image(layout.pageSize(), QImage::Format_RGB32);
-        QPainter painter(&image);
-        paintReportPage(painter, layout, longRows, 0);
-        painter.end();
-        const int left = mm(10 + c.left);
-        const int right = mm(10 + c.right);
-        const QString name = readingFieldName(c.field);
-        EXPECT_TRUE(inkIn(image, QRect(QPoint(left, detailTop), QPoint(right - 1, detailBottom))))
-            << qPrintable(name);
-        EXPECT_FALSE(
-            inkIn(image, QRect(QPoint(right, detailTop), QPoint(image.width() - 1, detailBottom))))
-            << qPrintable(name);
-        // Too low for a second line, the band shows the words on one line cut
-        // at the column's edge, not only those that fit whole.
-        for (const ReportItem& item : layout.pageItems(0, longRows)) {
-            const QRect end(item.box.topRight() - QPoint(mm(2), 0), QSize(mm(2), mm(3)));
-            if (item.text.contains(QLatin1Char(' ')) && item.face != ReportFace::Label) {
-                EXPECT_TRUE(inkIn(image, end)) << qPrintable(name) << " at " << item.box.top();
-            }
-        }
+    const LongTextRows longRows;
+    QImage image(layout.pageSize(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintReportPage(painter, layout, longRows, 0);
+    painter.end();
+    // No ink in the last millimetre before each column's start or past the
+    // band's edge (mm from the band's left): no text runs over a neighbour.
+    const std::pair<double, double> clear[] = {{32.9, 33.9},   {75.2, 76.2},   {98.5, 99.5},
+                                               {130.2, 131.2}, {155.6, 156.6}, {190, 200}};
+    for (const auto& [from, to] : clear)
+        EXPECT_FALSE(inkIn(image, QRect(QPoint(mm(10 + from), mm(10 + 21.2)),
+                                        QPoint(mm(10 + to) - 1, mm(287 - 10.6)))))
+            << from << " mm";
+    // Too low for a second line, a band shows the words on one line cut at
+    // the column's edge, not only those that fit whole.
+    for (const ReportItem& item : layout.pageItems(0, longRows)) {
+        if (!item.text.contains(QLatin1Char(' ')) || item.face == ReportFace::Label)
+            continue;
+        EXPECT_TRUE(inkIn(image, QRect(item.box.right() - mm(2), item.box.top(), mm(2), mm(3))))
+            << item.box.left() << ", " << item.box.top();
     }
 }
 
 TEST(ReportTextFlags, WrapOnlyWhereTheBoxHoldsTheWrappedLines)
 {
-    const QFont font(QStringLiteral("Arial"), 10);
-    const QFontMetrics metrics(font);
-    const int line = metrics.lineSpacing();
+    const QFontMetrics metrics(QFont(QStringLiteral("Arial"), 10));
     const QString words = QStringLiteral("a long text of many words");
-    const struct {
-        int lines; // the box's height in lines
-        QString text;
-        int wrap;
-    } cases[] = {{1, words, 0},
-                 {3, words, Qt::TextWordWrap},
-                 {3, words.repeated(4), 0},
-                 {3, QStringLiteral("short"), Qt::TextWordWrap}};
-    for (const auto& c : cases) {
+    for (const auto& [lines, times, wraps] :
+         {std::tuple{1, 1, false}, std::tuple{3, 1, true}, std::tuple{3, 4, false}}) {
         ReportItem item;
-        item.box = QRect(0, 0, metrics.horizontalAdvance(words) / 2, c.lines * line);
-        item.text = c.text;
-        const int flags = reportTextFlags(item, metrics);
-        EXPECT_EQ(flags & (Qt::TextWordWrap | Qt::TextSingleLine),
-                  c.wrap ? c.wrap : int(Qt::TextSingleLine))
-            << c.lines << " lines: " << qPrintable(c.text);
+        item.box = QRect(0, 0, metrics.horizontalAdvance(words) / 2, lines * metrics.lineSpacing());
+        item.text = words.repeated(times);
+        EXPECT_EQ(reportTextFlags(item, metrics) & (Qt::TextWordWrap | Qt::TextSingleLine),
+                  wraps ? Qt::TextWordWrap : Qt::TextSingleLine)
+            << lines << " lines, " << times << " times";
     }
 }
 
