@@ -68,9 +68,9 @@ void resetPeak()
 // the last page is asked for and appears.
 class TimedPreview : public PrintDialogs {
 public:
-    void preview(const ReportRows& rows, QWidget* parent) override
+    void preview(const ReportRows& rows, LastFolder& folder, QWidget* parent) override
     {
-        ReportPreview preview(rows, *this, parent);
+        ReportPreview preview(rows, *this, folder, parent);
         int painted = -1;
         QObject::connect(preview.pages(), &ReportPageView::pagePainted,
                          [&painted](int page) { painted = std::max(painted, page); });
@@ -91,7 +91,7 @@ public:
         peak = std::max(peak, peakBytes());
     }
     bool setUpPrinter(QPrinter&, int, QWidget*) override { return false; }
-    QString pdfFileName(QWidget*) override { return {}; }
+    QString pdfFileName(const QString&, QWidget*) override { return {}; }
     void failed(const QString&, QWidget*) override {}
 
     Clock::time_point clickedAt;

@@ -5,6 +5,7 @@
 #include "app/UserDialogs.h"
 #include "lcd/LcdLabel.h"
 #include "session/LoggerSession.h"
+#include "widgets/ChildConnections.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -61,9 +62,28 @@ TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
 TFCOMM::~TFCOMM()
 {
     session_->removeObserver(this); // nothing reaches a window going away
+    // The controls outlive this destructor; one that loses the focus as it
+    // goes must not reach a handler of a window whose chart is gone.
+    disconnectChildren(*this);
     LinkDestroy();
     FormDestroy();
     TableDestroy();
+}
+
+QString TFCOMM::SaveFileName(FileDialogOptions options)
+{
+    options.folder = lastFolder_.start();
+    const QString name = Dialogs().saveFileName(options);
+    lastFolder_.remember(name);
+    return name;
+}
+
+QString TFCOMM::OpenFileName(FileDialogOptions options)
+{
+    options.folder = lastFolder_.start();
+    const QString name = Dialogs().openFileName(options);
+    lastFolder_.remember(name);
+    return name;
 }
 
 QString TFCOMM::QueryDecimalSeparator()

@@ -2,6 +2,7 @@
 
 #include "session/LoggerState.h"
 #include "session/SessionObserver.h"
+#include "widgets/LastFolder.h"
 
 #include <QMainWindow>
 #include <QString>
@@ -23,6 +24,7 @@ class QTimer;
 class QToolButton;
 class LcdLabel;
 class PrintDialogs;
+struct FileDialogOptions;
 class UserDialogs;
 class TChartControl;
 class THidDevice;
@@ -65,6 +67,9 @@ public:
     LoggerState& State; // the session's
     QString DecimalSep;
     UserDialogs& Dialogs() const { return *dialogs_; }
+    // The window's file dialogs, each started in the folder last used.
+    QString SaveFileName(FileDialogOptions options);
+    QString OpenFileName(FileDialogOptions options);
 
     QToolButton* USBCon = nullptr;
     QCheckBox* RecallData = nullptr;
@@ -238,4 +243,5 @@ private:
     hid::Platform* hidPlatform_;
     std::function<QString()> queryDecimalSeparator_;
     PrintDialogs* printDialogs_;
+    LastFolder lastFolder_;
 };

@@ -1,6 +1,7 @@
 // Trend chart of the main window: the chart, its toolbar and paging.
 #include "app/TFCOMM.h"
 
+#include "app/FocusExitFilter.h"
 #include "app/FormWidgets.h"
 #include "app/KeyPressFilter.h"
 #include "app/PageNumberButton.h"
@@ -9,46 +10,9 @@
 #include "chart/TrendChartView.h"
 #include "chart/VerticalRange.h"
 
-#include <QEvent>
-#include <QFocusEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QToolButton>
-
-#include <functional>
-
-namespace {
-
-// Calls a handler whenever the keyboard focus leaves a control for another
-// control of the window (not when a popup opens or the window is left).
-class FocusExitFilter : public QObject {
-public:
-    FocusExitFilter(QWidget* control, std::function<void()> onExit)
-        : QObject(control), onExit_(std::move(onExit))
-    {
-        control->installEventFilter(this);
-    }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::FocusOut)
-            return false;
-        const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason == Qt::PopupFocusReason || reason == Qt::ActiveWindowFocusReason)
-            return false;
-        // The control handles its focus loss first (an edit drops its
-        // selection there), so what the handler sets is what remains.
-        watched->event(event);
-        onExit_();
-        return true;
-    }
-
-private:
-    std::function<void()> onExit_;
-};
-
-} // namespace
 
 void TFCOMM::CreateChartControls(QWidget* client)
 {
@@ -102,7 +66,8 @@ void TFCOMM::CreateChartControls(QWidget* client)
     KeyPressFilter::install(Maxrecord, [this](QLineEdit* edit, QKeyEvent* key) {
         return RecordSITimeKeyPress(edit, key);
     });
-    new FocusExitFilter(Maxrecord, [this] { MaxrecordExit(); });
+    connect(FocusExitFilter::install(Maxrecord), &FocusExitFilter::exited, this,
+            &TFCOMM::MaxrecordExit);
 }
 
 void TFCOMM::ChartCreate()

@@ -53,14 +53,14 @@ void TFCOMM::CreateFileControls()
 
 void TFCOMM::saveasClick()
 {
-    const QString name = Dialogs().saveFileName(saveDialogOptions());
+    const QString name = SaveFileName(saveDialogOptions());
     if (!name.isEmpty())
         SaveTableToFile(*cds1, name);
 }
 
 void TFCOMM::SpeedButton2Click()
 {
-    const QString name = Dialogs().openFileName(openDialogOptions());
+    const QString name = OpenFileName(openDialogOptions());
     if (!name.isEmpty())
         LoadTableFromFile(name, *cds1);
 }

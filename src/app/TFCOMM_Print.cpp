@@ -47,7 +47,7 @@ void TFCOMM::BtPrintClick()
         // Report1 lists the rows present now; rows recorded while the
         // preview is open are kept in the table but not in the report.
         const TableReportRows Report1(cds1->rows());
-        PrintDialogsInUse().preview(Report1, this);
+        PrintDialogsInUse().preview(Report1, lastFolder_, this);
     }
     repaint();
 }
@@ -60,7 +60,7 @@ void TFCOMM::BtSaveClick()
     SavePictureDialog1.typePatterns = {QStringLiteral("*.bmp"), QStringLiteral("*.png")};
     SavePictureDialog1.defaultSuffix = QStringLiteral("bmp");
     SavePictureDialog1.confirmOverwrite = false;
-    const QString name = Dialogs().saveFileName(SavePictureDialog1);
+    const QString name = SaveFileName(SavePictureDialog1);
     if (name.isEmpty())
         return;
     const QString error = chart_picture::save(chart_picture::grab(*ChartView->viewport()), name);

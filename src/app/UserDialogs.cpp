@@ -25,6 +25,8 @@ QString runFileDialog(QWidget* parent, const FileDialogOptions& options,
     dialog.setNameFilters(options.typeLabels);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.confirmOverwrite);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    if (!options.folder.isEmpty())
+        dialog.setDirectory(options.folder);
     if (mode == QFileDialog::AcceptSave) {
         dialog.setFileMode(QFileDialog::AnyFile);
         dialog.setDefaultSuffix(options.defaultSuffix);

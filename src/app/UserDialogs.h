@@ -6,13 +6,15 @@
 class QWidget;
 
 // What a file dialog offers: its file types as (label, pattern) pairs, the
-// default extension and whether it asks before replacing a file.
+// default extension, whether it asks before replacing a file and the folder
+// it starts in.
 struct FileDialogOptions {
     QString title;
     QStringList typeLabels;   // e.g. "Excel File(*.xls)"
     QStringList typePatterns; // e.g. "*.xls", same order as typeLabels
     QString defaultSuffix;    // without the dot; empty: none
     bool confirmOverwrite = false;
+    QString folder; // empty: the working folder
 };
 
 // Every modal message box and file dialog of the main window goes through

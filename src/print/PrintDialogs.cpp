@@ -8,9 +8,9 @@
 #include <QPrintDialog>
 #include <QPrinter>
 
-void WidgetPrintDialogs::preview(const ReportRows& rows, QWidget* parent)
+void WidgetPrintDialogs::preview(const ReportRows& rows, LastFolder& folder, QWidget* parent)
 {
-    ReportPreview preview(rows, *this, parent);
+    ReportPreview preview(rows, *this, folder, parent);
     preview.exec();
 }
 
@@ -25,9 +25,9 @@ bool WidgetPrintDialogs::setUpPrinter(QPrinter& printer, int pageCount, QWidget*
     return dialog.exec() == QDialog::Accepted;
 }
 
-QString WidgetPrintDialogs::pdfFileName(QWidget* parent)
+QString WidgetPrintDialogs::pdfFileName(const QString& startFolder, QWidget* parent)
 {
-    QFileDialog dialog(parent, QStringLiteral("Export PDF"));
+    QFileDialog dialog(parent, QStringLiteral("Export PDF"), startFolder);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setNameFilter(QStringLiteral("PDF document (*.pdf)"));
     dialog.setDefaultSuffix(QStringLiteral("pdf"));

@@ -36,7 +36,8 @@ struct Column {
     ReportFace face;
 };
 // Each column's title in the column header and its field in the detail line
-// (the unit's field starts 1.1 mm left of its title).
+// (the unit's field starts 1.1 mm left of its title). A column's texts end
+// kColumnGap before the next column's, the last column's at the band's edge.
 constexpr Column kColumns[] = {
     {85, "No", 85, ReadingField::ANo, ReportFace::Data},
     {339, "Time", 339, ReadingField::ATime, ReportFace::Data},
@@ -45,6 +46,18 @@ constexpr Column kColumns[] = {
     {1323, "Unit", 1312, ReadingField::AUnit, ReportFace::Unit},
     {1566, "Judge", 1566, ReadingField::AJudge, ReportFace::Data},
 };
+constexpr int kColumnCount = int(std::size(kColumns));
+constexpr int kColumnGap = 20;
+
+int titleRight(int column)
+{
+    return column + 1 < kColumnCount ? kColumns[column + 1].titleLeft - kColumnGap : kBandWidth;
+}
+
+int fieldRight(int column)
+{
+    return column + 1 < kColumnCount ? kColumns[column + 1].fieldLeft - kColumnGap : kBandWidth;
+}
 
 } // namespace
 
@@ -80,12 +93,12 @@ PageRows ReportLayout::rowsOnPage(int page, int rowCount)
     return {first, std::min(kRowsPerPage, rowCount - first)};
 }
 
-ReportItem ReportLayout::place(int leftTenths, int topTenths, int bandTopTenths,
+ReportItem ReportLayout::place(int leftTenths, int rightTenths, int topTenths, int bandTopTenths,
                                int bandHeightTenths, ReportFace face, const QString& text) const
 {
     const int left = device(kMargin + leftTenths);
     const int top = device(bandTopTenths + topTenths);
-    const int right = device(kMargin + kBandWidth);
+    const int right = device(kMargin + rightTenths);
     const int bottom = device(bandTopTenths + bandHeightTenths);
     ReportItem item;
     item.box = QRect(QPoint(left, top), QPoint(right - 1, bottom - 1));
@@ -101,27 +114,28 @@ std::vector<ReportItem> ReportLayout::pageItems(int page, const ReportRows& rows
         return {};
     const PageRows onPage = rowsOnPage(page, rows.rowCount());
     std::vector<ReportItem> items;
-    items.reserve(1 + std::size(kColumns) * (1 + onPage.count) + 1);
+    items.reserve(1 + kColumnCount * (1 + onPage.count) + 1);
 
-    ReportItem title = place(0, kTitleTop, kMargin, kPageHeaderHeight, ReportFace::Label,
-                             QStringLiteral("Test Data"));
+    ReportItem title = place(0, kBandWidth, kTitleTop, kMargin, kPageHeaderHeight,
+                             ReportFace::Label, QStringLiteral("Test Data"));
     title.centred = true;
     items.push_back(std::move(title));
-    for (const Column& c : kColumns)
-        items.push_back(place(c.titleLeft, kLabelTop, kColumnHeaderTop, kColumnHeaderHeight,
-                              ReportFace::Label, QString::fromLatin1(c.title)));
+    for (int c = 0; c < kColumnCount; ++c)
+        items.push_back(place(kColumns[c].titleLeft, titleRight(c), kLabelTop, kColumnHeaderTop,
+                              kColumnHeaderHeight, ReportFace::Label,
+                              QString::fromLatin1(kColumns[c].title)));
     for (int i = 0; i < onPage.count; ++i) {
         const ReadingRow row = rows.row(onPage.first + i);
         const int bandTop = kFirstDetailTop + i * kDetailHeight;
-        for (const Column& c : kColumns) {
-            QString text = row.text(c.field);
+        for (int c = 0; c < kColumnCount; ++c) {
+            QString text = row.text(kColumns[c].field);
             if (!text.isEmpty())
-                items.push_back(
-                    place(c.fieldLeft, kFieldTop, bandTop, kDetailHeight, c.face, std::move(text)));
+                items.push_back(place(kColumns[c].fieldLeft, fieldRight(c), kFieldTop, bandTop,
+                                      kDetailHeight, kColumns[c].face, std::move(text)));
         }
     }
     if (hasFooter(page, pages))
-        items.push_back(place(85, kLabelTop, kFooterTop, kFooterHeight, ReportFace::Label,
-                              QStringLiteral("The Data Print Foot")));
+        items.push_back(place(85, kBandWidth, kLabelTop, kFooterTop, kFooterHeight,
+                              ReportFace::Label, QStringLiteral("The Data Print Foot")));
     return items;
 }

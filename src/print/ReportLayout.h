@@ -16,8 +16,8 @@ enum class ReportFace {
 };
 
 // One text of a page, placed in device units. The box runs from the item's
-// left/top edge to the right and bottom edges of its band: a long text wraps
-// there and is cut at the band's foot.
+// left/top edge to its column's right edge (a labels' row or a title: the
+// band's) and its band's foot; nothing is drawn outside it.
 struct ReportItem {
     QRect box;
     bool centred = false; // centred across the box instead of left-aligned
@@ -63,8 +63,8 @@ public:
     std::vector<ReportItem> pageItems(int page, const ReportRows& rows) const;
 
 private:
-    ReportItem place(int leftTenths, int topTenths, int bandTopTenths, int bandHeightTenths,
-                     ReportFace face, const QString& text) const;
+    ReportItem place(int leftTenths, int rightTenths, int topTenths, int bandTopTenths,
+                     int bandHeightTenths, ReportFace face, const QString& text) const;
 
     qreal dpi_;
 };

@@ -3,6 +3,7 @@
 #include "print/ReportLayout.h"
 #include "print/ReportPainter.h"
 #include "print/ReportRows.h"
+#include "widgets/ChildConnections.h"
 
 #include <QKeyEvent>
 #include <QPainter>
@@ -32,6 +33,11 @@ ReportPageView::ReportPageView(const ReportRows& rows, QWidget* parent)
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, viewport(),
             qOverload<>(&QWidget::update));
     updateScrollBars();
+}
+
+ReportPageView::~ReportPageView()
+{
+    disconnectChildren(*this);
 }
 
 qreal ReportPageView::dpi() const

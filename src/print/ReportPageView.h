@@ -20,6 +20,7 @@ public:
     static constexpr int kCachedPages = 6; // at most, and within a byte budget
 
     ReportPageView(const ReportRows& rows, QWidget* parent = nullptr);
+    ~ReportPageView() override;
 
     int pageCount() const { return pageCount_; }
     int currentPage() const { return current_; } // 0-based; 0 when there are none

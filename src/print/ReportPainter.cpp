@@ -5,10 +5,12 @@
 #include "print/ReportRows.h"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QHash>
 #include <QImage>
 #include <QPainter>
 
+#include <optional>
 #include <unordered_map>
 
 namespace {
@@ -57,6 +59,16 @@ const QImage& unitStamp(const QString& text, const lcd::Style& style)
 
 } // namespace
 
+int reportTextFlags(const ReportItem& item, const QFontMetrics& metrics)
+{
+    const int align = (item.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop;
+    if (item.box.height() >= 2 * metrics.lineSpacing() &&
+        metrics.boundingRect(item.box, align | Qt::TextWordWrap, item.text).height() <=
+            item.box.height())
+        return align | Qt::TextWordWrap;
+    return align | Qt::TextSingleLine;
+}
+
 void paintReportPage(QPainter& painter, const ReportLayout& layout, const ReportRows& rows,
                      int page)
 {
@@ -71,6 +83,7 @@ void paintReportPage(QPainter& painter, const ReportLayout& layout, const Report
 
     painter.setPen(Qt::black);
     const QFont* current = nullptr;
+    std::optional<QFontMetrics> metrics;
     for (const ReportItem& item : layout.pageItems(page, rows)) {
         if (item.face == ReportFace::Unit) {
             const QImage& stamp = unitStamp(item.text, unitStyle);
@@ -86,10 +99,10 @@ void paintReportPage(QPainter& painter, const ReportLayout& layout, const Report
         const QFont* font = item.face == ReportFace::Label ? &labelFont : &dataFont;
         if (font != current) {
             painter.setFont(*font);
+            metrics.emplace(painter.fontMetrics());
             current = font;
         }
-        const int align = (item.centred ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignTop;
-        painter.drawText(item.box, align | Qt::TextWordWrap, item.text);
+        painter.drawText(item.box, reportTextFlags(item, *metrics), item.text);
     }
     painter.restore();
 }

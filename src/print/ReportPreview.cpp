@@ -3,6 +3,8 @@
 #include "print/PrintDialogs.h"
 #include "print/ReportPageView.h"
 #include "print/ReportRows.h"
+#include "widgets/ChildConnections.h"
+#include "widgets/LastFolder.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -32,8 +34,10 @@ constexpr int kFitWidthChoice = 1;
 
 } // namespace
 
-ReportPreview::ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, QWidget* parent)
-    : QDialog(parent), rows_(rows), dialogs_(dialogs), view_(new ReportPageView(rows, this))
+ReportPreview::ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, LastFolder& folder,
+                             QWidget* parent)
+    : QDialog(parent), rows_(rows), dialogs_(dialogs), folder_(folder),
+      view_(new ReportPageView(rows, this))
 {
     setWindowTitle(QStringLiteral("Print Preview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
@@ -50,6 +54,12 @@ ReportPreview::ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, QWid
         size = size.boundedTo(screen->availableSize() * 0.9);
     resize(size);
     view_->setFocus();
+}
+
+ReportPreview::~ReportPreview()
+{
+    // The page box may lose the focus while the widgets are destroyed.
+    disconnectChildren(*this);
 }
 
 void ReportPreview::buildToolBar()
@@ -208,9 +218,10 @@ void ReportPreview::exportToPdf()
     const int count = view_->pageCount();
     if (count == 0)
         return;
-    const QString name = dialogs_.pdfFileName(this);
+    const QString name = dialogs_.pdfFileName(folder_.start(), this);
     if (name.isEmpty())
         return;
+    folder_.remember(name);
     QString error;
     const PageRun run{0, count - 1, 1, true};
     const OutputResult result =

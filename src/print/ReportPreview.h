@@ -7,6 +7,7 @@
 class QAction;
 class QComboBox;
 class QLineEdit;
+class LastFolder;
 class PrintDialogs;
 class ReportPageView;
 class ReportRows;
@@ -18,7 +19,9 @@ class ReportPreview : public QDialog {
     Q_OBJECT
 
 public:
-    ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, QWidget* parent = nullptr);
+    ReportPreview(const ReportRows& rows, PrintDialogs& dialogs, LastFolder& folder,
+                  QWidget* parent = nullptr);
+    ~ReportPreview() override;
 
     ReportPageView* pages() const { return view_; }
     QLineEdit* pageBox() const { return pageBox_; }
@@ -44,6 +47,7 @@ private:
 
     const ReportRows& rows_;
     PrintDialogs& dialogs_;
+    LastFolder& folder_; // where the PDF export's dialog starts
     ReportPageView* view_;
     QLineEdit* pageBox_ = nullptr;
     QComboBox* zoomBox_ = nullptr;

@@ -4,6 +4,7 @@
 #include "recording/PaddedTextDelegate.h"
 #include "recording/ReadingGridModel.h"
 #include "recording/ReadingTable.h"
+#include "widgets/ChildConnections.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -58,6 +59,11 @@ ReadingGrid::ReadingGrid(QWidget* parent)
     view_->installEventFilter(this);
     view_->viewport()->installEventFilter(this);
     measureRows();
+}
+
+ReadingGrid::~ReadingGrid()
+{
+    disconnectChildren(*this);
 }
 
 void ReadingGrid::setUpView()

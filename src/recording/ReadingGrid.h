@@ -19,6 +19,7 @@ public:
     static constexpr int kRowHeight = 17;
 
     explicit ReadingGrid(QWidget* parent = nullptr);
+    ~ReadingGrid() override;
 
     // The table shown (none: empty grid). The grid does not own it.
     void setTable(ReadingTable* table);

@@ -170,4 +170,22 @@ TEST_F(ChartTest, ClearingTheChartShowsPageOne)
     EXPECT_EQ(bottomWindow(), std::make_pair(1.0, 100.0));
 }
 
+// The page-width edit may lose the focus only while the window's controls
+// are destroyed (the desktop tells it late, after the window closed), when
+// the chart control is gone: that must reach no handler of the window.
+TEST_F(ChartTest, PageWidthEditLosingTheFocusWhileTheWindowIsDestroyedReachesNoHandler)
+{
+    window->show();
+    QApplication::setActiveWindow(window.get());
+    QLineEdit* edit = window->Maxrecord;
+    edit->setFocus();
+    edit->setText(QStringLiteral("20"));
+    window->close();
+    QObject::connect(window->ChartView, &QObject::destroyed, edit, [edit] {
+        QFocusEvent out(QEvent::FocusOut, Qt::OtherFocusReason);
+        QApplication::sendEvent(edit, &out);
+    });
+    window.reset();
+}
+
 } // namespace

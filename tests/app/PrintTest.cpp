@@ -7,6 +7,7 @@
 #include "print/ReportPreview.h"
 #include "recording/ReadingGrid.h"
 #include "recording/ReadingTable.h"
+#include "widgets/LastFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QLineEdit>
 #include <QProcess>
@@ -52,9 +54,9 @@ TEST_F(PrintTest, ReportKeepsTheRowsPresentWhileTheGridPausesAndReadingsGoOn)
     addRows(3);
     const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
     print.pdfAnswers << pdf;
-    print.onPreview = [&](const ReportRows& rows, QWidget* parent) {
+    print.onPreview = [&](const ReportRows& rows, LastFolder& folder, QWidget* parent) {
         EXPECT_EQ(parent, window.get());
-        ReportPreview preview(rows, print, parent);
+        ReportPreview preview(rows, print, folder, parent);
         addRows(1); // a reading recorded while the preview is open
         EXPECT_EQ(window->DBGrid1->selectedTableRow(), 2);
         EXPECT_EQ(preview.pageBox()->text(), QStringLiteral("1 / 1"));
@@ -79,8 +81,8 @@ TEST_F(PrintTest, ReportKeepsTheRowsPresentWhileTheGridPausesAndReadingsGoOn)
 
 TEST_F(PrintTest, EmptyTableGeneratesNoPagesAndNothingToPrint)
 {
-    print.onPreview = [&](const ReportRows& rows, QWidget* parent) {
-        ReportPreview preview(rows, print, parent);
+    print.onPreview = [&](const ReportRows& rows, LastFolder& folder, QWidget* parent) {
+        ReportPreview preview(rows, print, folder, parent);
         EXPECT_EQ(preview.pages()->pageCount(), 0);
         EXPECT_EQ(preview.pageBox()->text(), QStringLiteral("0 / 0"));
         EXPECT_FALSE(preview.printAction()->isEnabled());
@@ -88,6 +90,40 @@ TEST_F(PrintTest, EmptyTableGeneratesNoPagesAndNothingToPrint)
     };
     window->BtPrint->click();
     EXPECT_EQ(print.previewedRowCounts, QList<int>{0});
+}
+
+// Every file dialog (the table's save and open, the chart picture's, the PDF
+// export's) starts in the documents folder (home without one), then in the
+// folder of the file last chosen in any of them.
+TEST_F(PrintTest, FileDialogsStartInDocumentsThenInTheFolderLastUsed)
+{
+    addRows(1);
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString first = QFileInfo(documents).isDir() ? documents : QDir::homePath();
+    const QString a = dir.path();
+    const QString b = dir.filePath(QStringLiteral("b"));
+    ASSERT_TRUE(QDir(a).mkdir(QStringLiteral("b")));
+    print.onPreview = [&](const ReportRows& rows, LastFolder& folder, QWidget* parent) {
+        ReportPreview(rows, print, folder, parent).exportToPdf();
+    };
+    const struct {
+        QToolButton* button;
+        QString answer; // empty: cancelled
+        QString start;
+    } steps[] = {{window->saveas, QString(), first},
+                 {window->OpenDataFiles, a + QStringLiteral("/none.xls"), first},
+                 {window->BtSave, b + QStringLiteral("/chart.bmp"), a},
+                 {window->BtPrint, a + QStringLiteral("/report.pdf"), b},
+                 {window->saveas, QString(), a}};
+    for (const auto& step : steps) {
+        QStringList& answers =
+            step.button == window->BtPrint ? print.pdfAnswers : dialogs.fileAnswers;
+        answers = QStringList{step.answer};
+        step.button->click();
+        const QString start = step.button == window->BtPrint ? print.pdfStartFolders.last()
+                                                             : dialogs.fileDialogs.last().folder;
+        EXPECT_EQ(start, step.start) << qPrintable(step.button->objectName() + step.answer);
+    }
 }
 
 // ---- Chart picture ----------------------------------------------------------

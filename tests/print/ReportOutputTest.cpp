@@ -7,12 +7,16 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFontMetrics>
 #include <QImage>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#include <tuple>
+#include <utility>
 
 namespace {
 
@@ -89,7 +93,7 @@ TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
         QPainter painter(&direct);
         lcd::drawText(painter, unit->box.topLeft(), unit->text, style);
     }
-    // The symbols' own area (the item's box runs on to the band's edge),
+    // The symbols' own area (the item's box runs on to the column's edge),
     // equal but for rounding where edges are blended.
     const QRect area = QRect(unit->box.topLeft(), lcd::textSize(unit->text, style).toSize())
                            .intersected(unit->box);
@@ -98,6 +102,61 @@ TEST_F(RenderedPage, UnitSymbolsLookAsTheLcdRendererDrawsThem)
         for (int x = area.left(); x <= area.right(); ++x)
             worst = std::max(worst, std::abs(qGray(page.pixel(x, y)) - qGray(direct.pixel(x, y))));
     EXPECT_LE(worst, 2);
+}
+
+// Rows whose texts are longer than their columns (an opened file may hold
+// such): words on even rows, one unbroken word on odd rows.
+class LongTextRows : public SyntheticRows {
+public:
+    LongTextRows() : SyntheticRows(ReportLayout::kRowsPerPage) {}
+    ReadingRow row(int index) const override
+    {
+        ReadingRow r = SyntheticRows::row(index);
+        r.time = r.channel = r.value = r.unit = r.judge =
+            index % 2 ? QStringLiteral("W").repeated(60)
+                      : QStringLiteral("a long text of many words ").repeated(4);
+        return r;
+    }
+};
+
+TEST_F(RenderedPage, LongTextsAreCutAtTheirColumnsEdge)
+{
+    const LongTextRows longRows;
+    QImage image(layout.pageSize(), QImage::Format_RGB32);
+    QPainter painter(&image);
+    paintReportPage(painter, layout, longRows, 0);
+    painter.end();
+    // No ink in the last millimetre before each column's start or past the
+    // band's edge (mm from the band's left): no text runs over a neighbour.
+    const std::pair<double, double> clear[] = {{32.9, 33.9},   {75.2, 76.2},   {98.5, 99.5},
+                                               {130.2, 131.2}, {155.6, 156.6}, {190, 200}};
+    for (const auto& [from, to] : clear)
+        EXPECT_FALSE(inkIn(image, QRect(QPoint(mm(10 + from), mm(10 + 21.2)),
+                                        QPoint(mm(10 + to) - 1, mm(287 - 10.6)))))
+            << from << " mm";
+    // Too low for a second line, a band shows the words on one line cut at
+    // the column's edge, not only those that fit whole.
+    for (const ReportItem& item : layout.pageItems(0, longRows)) {
+        if (!item.text.contains(QLatin1Char(' ')) || item.face == ReportFace::Label)
+            continue;
+        EXPECT_TRUE(inkIn(image, QRect(item.box.right() - mm(2), item.box.top(), mm(2), mm(3))))
+            << item.box.left() << ", " << item.box.top();
+    }
+}
+
+TEST(ReportTextFlags, WrapOnlyWhereTheBoxHoldsTheWrappedLines)
+{
+    const QFontMetrics metrics(QFont(QStringLiteral("Arial"), 10));
+    const QString words = QStringLiteral("a long text of many words");
+    for (const auto& [lines, times, wraps] :
+         {std::tuple{1, 1, false}, std::tuple{3, 1, true}, std::tuple{3, 4, false}}) {
+        ReportItem item;
+        item.box = QRect(0, 0, metrics.horizontalAdvance(words) / 2, lines * metrics.lineSpacing());
+        item.text = words.repeated(times);
+        EXPECT_EQ(reportTextFlags(item, metrics) & (Qt::TextWordWrap | Qt::TextSingleLine),
+                  wraps ? Qt::TextWordWrap : Qt::TextSingleLine)
+            << lines << " lines, " << times << " times";
+    }
 }
 
 // ---- PDF output -----------------------------------------------------------

@@ -3,15 +3,20 @@
 #include "SyntheticRows.h"
 #include "print/ReportLayout.h"
 #include "print/ReportPageView.h"
+#include "widgets/LastFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPrinter>
 #include <QTemporaryDir>
+
+#include <memory>
 
 namespace {
 
@@ -41,7 +46,8 @@ protected:
     static constexpr int kPages = 270'271;
     SyntheticRows rows{10'000'000};
     ScriptedPrintDialogs dialogs;
-    ReportPreview preview{rows, dialogs};
+    LastFolder folder;
+    ReportPreview preview{rows, dialogs, folder};
 };
 
 TEST_F(HugePreview, OpensOnPageOneAndDrawsOnlyWhatIsShown)
@@ -130,6 +136,54 @@ TEST_F(HugePreview, CancelledDialogsPrintNothingAndFailuresAreShown)
     dialogs.pdfAnswers << QStringLiteral("/no/such/folder/y.pdf");
     preview.exportToPdf();
     EXPECT_EQ(dialogs.failures.size(), 2);
+}
+
+// The user types in the page box, prints or exports, and closes the preview.
+// Its widgets go after its own destructor has run; the page box losing the
+// focus then (the desktop may tell it late, or the program ends with the
+// preview open) ends its editing, which must reach no slot of the dying
+// preview (a debug build aborts, a release build calls a destroyed object).
+TEST(PreviewClose, PageBoxLosingFocusWhileThePreviewIsDestroyedReachesNoSlot)
+{
+    QTemporaryDir dir;
+    SyntheticRows rows{100};
+    const struct {
+        const char* action;
+        QString pdf; // empty: cancelled
+    } outputs[] = {{"Print…", {}}, {"Export PDF…", {}}, {"Export PDF…", dir.filePath("x.pdf")}};
+    for (const auto& output : outputs)
+        for (const char* close : {"Close", "Escape", "window", "left open"}) {
+            SCOPED_TRACE(std::string(output.action) + " " + close);
+            ScriptedPrintDialogs dialogs;
+            dialogs.pdfAnswers << output.pdf;
+            LastFolder folder;
+            auto preview = std::make_unique<ReportPreview>(rows, dialogs, folder);
+            const auto trigger = [&](const char* text) {
+                for (QAction* action : preview->findChildren<QAction*>())
+                    if (action->text() == QString::fromUtf8(text))
+                        action->trigger();
+            };
+            preview->show();
+            QApplication::setActiveWindow(preview.get());
+            QLineEdit* box = preview->pageBox();
+            box->setFocus();
+            box->setText(QStringLiteral("2"));
+            trigger(output.action);
+            trigger(close);
+            if (close == std::string("Escape")) {
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QApplication::sendEvent(box, &escape);
+            } else if (close == std::string("window")) {
+                preview->close();
+            }
+            EXPECT_EQ(preview->isVisible(), close == std::string("left open"));
+            // Left open, the box loses the focus as the preview hides in its
+            // destruction; closed, the desktop may tell it while the widgets
+            // go: the view goes first, then the box ends its editing.
+            QObject::connect(preview->pages(), &QObject::destroyed, box,
+                             [box] { emit box->editingFinished(); });
+            preview.reset();
+        }
 }
 
 } // namespace
