@@ -96,7 +96,7 @@ void TFCOMM::FormCreate()
     ChartCreate();                         // 1. the paging control, page width 100
     DecimalSep = queryDecimalSeparator_(); // 2.
     session_->setDecimalSeparator(DecimalSep);
-    B2400->hide();                         // 3. the baud-rate boxes
+    B2400->hide(); // 3. the baud-rate boxes
     B4800->hide();
     B9600->hide();
     TableCreate();          // 4. the reading table, opened
