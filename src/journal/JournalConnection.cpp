@@ -36,6 +36,7 @@ bool JournalConnection::failed()
 bool JournalConnection::open(const QString& fileName)
 {
     close();
+    synced_ = false; // whatever the file holds, a rewrite makes it the table
     // synchronous=FULL: in WAL mode SQLite then syncs the WAL file at every
     // commit, so a committed transaction survives a power cut. With NORMAL
     // it syncs only at checkpoints, and a power cut may roll back commits
@@ -116,18 +117,30 @@ bool JournalConnection::rewrite()
             rowCount = table_.rowCount();
             changes = table_.changes(); // segments: small for recorded runs
         }
-        if (!db_.exec("DELETE FROM reading; DELETE FROM change_list;"))
-            return false;
-        rows_ = 0;
-        changes_ = 0;
-        const Outcome outcome = writeRows(generation, 0, rowCount, false);
+        // A table of the same generation has only grown (a text file
+        // appended whole, rows of a bulk update): the journal's rows and
+        // change list are still its beginning, and only the rest is written.
+        const bool grown = synced_ && generation == generation_ && rowCount >= rows_ &&
+                           changes.tripleCount() >= changes_;
+        if (!grown) {
+            synced_ = false;
+            if (!db_.exec("DELETE FROM reading; DELETE FROM change_list;"))
+                return false;
+            rows_ = 0;
+            changes_ = 0;
+        }
+        const Outcome outcome = writeRows(generation, rows_, rowCount, false);
         if (outcome == Outcome::FileFailed)
             return false;
-        if (outcome == Outcome::TableChanged)
+        if (outcome == Outcome::TableChanged) {
+            synced_ = false;
             continue; // replaced meanwhile: start over from the new table
+        }
+        const qint64 written = changes_;
+        qint64 index = 0;
         bool ok = true;
         changes.forEach([&](const ChangeList::Triple& t) {
-            if (!ok)
+            if (!ok || index++ < written)
                 return;
             insertChange_.bind(1, ++changes_);
             insertChange_.bind(2, t.a);
@@ -138,13 +151,14 @@ bool JournalConnection::rewrite()
         if (!ok)
             return failed();
         generation_ = generation;
+        synced_ = true;
         return true;
     }
 }
 
 bool JournalConnection::appendUpTo(quint64 generation, int rowCount)
 {
-    if (generation != generation_ || rowCount <= rows_)
+    if (!synced_ || generation != generation_ || rowCount <= rows_)
         return true;
     // Rows appended one by one are logged as added rows, (position, 0, 4).
     return writeRows(generation, rows_, rowCount, true) != Outcome::FileFailed;

@@ -27,7 +27,9 @@ public:
     bool commit();
     void rollback();
 
-    // Writes every row and the change list anew, as the table holds them now.
+    // Makes the journal hold the table as it is now: writes every row and
+    // the change list anew, or only what was added when the table has just
+    // grown since the journal last held it.
     bool rewrite();
     // Rows appended up to rowCount of the table as it was in `generation`;
     // nothing when the table was replaced since (a rewrite follows then).
@@ -48,6 +50,7 @@ private:
     SqliteDatabase db_;
     SqliteStatement insertRow_, insertChange_, updateCounters_, updateEnded_;
     bool inTransaction_ = false;
+    bool synced_ = false;    // the journal holds the table of generation_
     quint64 generation_ = 0; // of the table the journal holds
     int rows_ = 0;           // rows the journal holds
     qint64 changes_ = 0;     // triples the journal holds
