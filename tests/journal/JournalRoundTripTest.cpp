@@ -9,6 +9,7 @@
 
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -155,6 +156,31 @@ TEST(JournalCommit, ARecordedRowIsOnDiskWithinASecondOrSo)
     while (readJournalSummary(dir.filePath("j.sqlite")).rowCount != 1 && waited.elapsed() < 3000)
         QThread::msleep(50);
     EXPECT_LT(waited.elapsed(), 3000);
+}
+
+// The files as a power cut leaves them (database and WAL, no shared
+// memory) restore everything committed, and are read without being changed.
+TEST(JournalCommit, FilesCopiedWhileRecordingRestoreUnchanged)
+{
+    QTemporaryDir dir;
+    ReadingTable table;
+    ScheduleState state;
+    state.NextRecordNo = 1;
+    TableJournal journal(table, state, dir.filePath("j.sqlite"));
+    journal.start();
+    record(table, state, 3000);
+    ASSERT_TRUE(journal.writer().waitUntilCommitted());
+    const QString image = dir.filePath("image.sqlite");
+    for (const QString suffix : {"", "-wal"})
+        ASSERT_TRUE(QFile::copy(dir.filePath("j.sqlite" + suffix), image + suffix));
+    ASSERT_GT(QFileInfo(image + "-wal").size(), 0);
+    const QByteArray before = hashOf(image) + hashOf(image + "-wal");
+
+    const RestoredJournal restored = restoreJournal(image);
+    ASSERT_TRUE(restored.ok) << restored.message.toStdString();
+    expectSameStore(table.rows(), restored.rows);
+    EXPECT_EQ(restored.nextRecordNo, 3001);
+    EXPECT_EQ(hashOf(image) + hashOf(image + "-wal"), before);
 }
 
 } // namespace
