@@ -51,8 +51,16 @@ function(thermo_test name)
   get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300
-               LABELS "${folder};${ARG_LABELS}")
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+  # The labels are set by a script CTest reads after the discovered tests:
+  # gtest_discover_tests hands its PROPERTIES on as a flat list, which kept
+  # only the first of several labels.
+  set(labels_script ${CMAKE_CURRENT_BINARY_DIR}/${name}_labels.cmake)
+  file(WRITE ${labels_script}
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${folder};${ARG_LABELS}\")\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${labels_script})
 endfunction()
 
 # The sources of an area folder: every .cpp directly in it (the folder's
