@@ -1,5 +1,6 @@
 #include "app/CommandLine.h"
 
+#include "journal/JournalFolder.h"
 #include "sim/ReplayScript.h"
 #include "sim/SimHidPlatform.h"
 #include "usb/platform/linux/LinuxHidPlatform.h"
@@ -8,6 +9,8 @@ namespace {
 
 const QLatin1String kSimulate("--simulate");
 const QLatin1String kReplayInterval("--replay-interval=");
+const QLatin1String kJournal("--journal=");
+const QLatin1String kNoJournal("--no-journal");
 constexpr int kMaxIntervalMs = 24 * 60 * 60 * 1000;
 
 } // namespace
@@ -31,6 +34,15 @@ bool CommandLine::parse(const QStringList& arguments, CommandLine& out, QString&
                 return false;
             }
             out.devices = Devices::Replay;
+        } else if (argument.startsWith(kJournal)) {
+            out.journalFolder = argument.mid(kJournal.size());
+            if (out.journalFolder.isEmpty()) {
+                error = QStringLiteral("--journal= needs a folder");
+                return false;
+            }
+            out.journal = true;
+        } else if (argument == kNoJournal) {
+            out.journal = false;
         } else if (argument.startsWith(kReplayInterval)) {
             bool ok = false;
             const int ms = argument.mid(kReplayInterval.size()).toInt(&ok);
@@ -59,6 +71,7 @@ QString CommandLine::usage()
 {
     return QStringLiteral(
         "Usage: thermologger [--simulate | --simulate=FILE [--replay-interval=MS]]\n"
+        "                    [--journal=DIR | --no-journal]\n"
         "       thermologger --help | --version\n"
         "\n"
         "Logs the readings of the thermocouple meter behind its USB interface cable.\n"
@@ -71,13 +84,31 @@ QString CommandLine::usage()
         "                         type K); blank lines and lines starting with # are\n"
         "                         skipped\n"
         "  --replay-interval=MS   time between replayed messages (default 500)\n"
+        "  --journal=DIR          keep the table's journal in DIR instead of\n"
+        "                         $XDG_STATE_HOME/thermologger (by default\n"
+        "                         ~/.local/state/thermologger)\n"
+        "  --no-journal           keep no journal: a crash loses the table\n"
         "  -h, --help             show this help\n"
-        "      --version          show the program's version\n");
+        "      --version          show the program's version\n"
+        "\n"
+        "While it runs, the program mirrors its table into a journal (an SQLite file)\n"
+        "so that a crash or power cut loses at most the last second of a recording;\n"
+        "the next start offers it back. Quit and the window's close box delete it.\n"
+        "\n"
+        "Exit status: 0 when the window was closed, or after --help and --version;\n"
+        "2 for a wrong option or a replay file that cannot be used.\n");
 }
 
 QString CommandLine::versionText()
 {
     return QStringLiteral("thermologger " THERMO_VERSION);
+}
+
+QString CommandLine::journalFolderInUse() const
+{
+    if (!journal)
+        return {};
+    return journalFolder.isEmpty() ? JournalFolder::defaultPath() : journalFolder;
 }
 
 bool CommandLine::loadMeter(std::unique_ptr<MeterMessages>& meter, QString& error) const

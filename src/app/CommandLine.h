@@ -10,11 +10,13 @@ namespace hid {
 class Platform;
 }
 
-// The program's only options: where the HID devices come from, help and
-// version.
+// The program's only options: where the HID devices come from, where the
+// table's journal goes, help and version.
 //   --simulate             the simulated meter and cable
 //   --simulate=FILE        the simulated cable replaying the messages of FILE
 //   --replay-interval=MS   time between replayed messages (default 500)
+//   --journal=DIR          the journal's folder (default: JournalFolder::defaultPath)
+//   --no-journal           no journal
 //   --help, -h             usage
 //   --version              program name and version
 struct CommandLine {
@@ -23,6 +25,8 @@ struct CommandLine {
     Devices devices = Devices::Machine;
     QString replayFile;
     int replayIntervalMs = 500;
+    QString journalFolder; // empty: the default folder
+    bool journal = true;
     bool help = false;
     bool version = false;
 
@@ -32,6 +36,9 @@ struct CommandLine {
     static QString usage();
     // "thermologger <version>", the version the build was made from.
     static QString versionText();
+
+    // The folder the window journals its table into; empty: no journal.
+    QString journalFolderInUse() const;
 
     // The meter behind the simulated cable (none for the machine's devices);
     // false with error set when the replay file cannot be used.

@@ -5,6 +5,7 @@
 #include "app/UserDialogs.h"
 #include "lcd/LcdLabel.h"
 #include "session/LoggerSession.h"
+#include "session/SessionJournal.h"
 #include "widgets/ChildConnections.h"
 
 #include <QApplication>
@@ -47,7 +48,7 @@ TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
     : QMainWindow(parent), session_(std::make_unique<LoggerSession>()), State(session_->state()),
       ActiveCable(session_->activeCable()), dialogs_(services.dialogs),
       hidPlatform_(services.hidPlatform), queryDecimalSeparator_(services.queryDecimalSeparator),
-      printDialogs_(services.printDialogs)
+      printDialogs_(services.printDialogs), journalFolder_(services.journalFolder)
 {
     Q_ASSERT(dialogs_);
     session_->addObserver(this);
@@ -57,6 +58,7 @@ TFCOMM::TFCOMM(const TFCOMMServices& services, QWidget* parent)
     // handler runs, and the window is shown afterwards by the caller.
     buildForm();
     FormCreate();
+    JournalCreate();
 }
 
 TFCOMM::~TFCOMM()

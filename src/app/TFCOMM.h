@@ -12,6 +12,7 @@
 
 class QAction;
 class QCheckBox;
+class QCloseEvent;
 class QFrame;
 class QKeyEvent;
 class QLabel;
@@ -29,6 +30,7 @@ class UserDialogs;
 class TChartControl;
 class THidDevice;
 class LoggerSession;
+class SessionJournal;
 namespace hid {
 class Platform;
 }
@@ -41,6 +43,7 @@ struct TFCOMMServices {
     hid::Platform* hidPlatform = nullptr;
     std::function<QString()> queryDecimalSeparator; // empty: the system locale's
     PrintDialogs* printDialogs = nullptr;           // empty: the real print preview
+    QString journalFolder;                          // empty: no journal
 };
 
 // The main window FCOMM, a face over the logger session: its handlers keep
@@ -190,6 +193,14 @@ public:
     void BtSaveClick();  // the chart as drawn now, as a bitmap or PNG file
     PrintDialogs& PrintDialogsInUse() const;
 
+    // ---- Journal of the table (TFCOMM_Journal.cpp) ------------------------
+    // Starts this run's journal, then offers back the journals earlier runs
+    // left, newest first, before any reading is taken.
+    void JournalCreate();
+    void OfferLeftoverJournals();
+    void ShowRestoredTable(); // the grid at the last row, the chart's last page
+    SessionJournal* Journal() const { return journal_.get(); } // null: none
+
     // ---- Cable connection, frame builder, meter commands (TFCOMM_Link.cpp) --
     void LinkDestroy();  // ends any reader before the device objects go away
     void USBConClick();  // connect or disconnect, as the button's state says
@@ -210,6 +221,10 @@ public:
     QMenu* ConnectMenu = nullptr;
     QAction* START1 = nullptr; // Ctrl+A
     QAction* STOP1 = nullptr;
+
+protected:
+    // The close box and Quit end the program cleanly: the journal goes.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildForm();
@@ -244,4 +259,7 @@ private:
     std::function<QString()> queryDecimalSeparator_;
     PrintDialogs* printDialogs_;
     LastFolder lastFolder_;
+    QString journalFolder_;
+    std::unique_ptr<SessionJournal> journal_; // before the session's end
+    bool desktopSessionEnding_ = false;       // a close then keeps the journal
 };

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -53,6 +54,21 @@ void WidgetDialogs::information(const QString& text)
     QMessageBox box(QMessageBox::Information, QApplication::applicationDisplayName(), text,
                     QMessageBox::Ok, parent_);
     box.exec();
+}
+
+int WidgetDialogs::choose(const QString& caption, const QString& text, const QStringList& answers)
+{
+    QMessageBox box(QMessageBox::Question, caption, text, QMessageBox::NoButton, parent_);
+    QList<QAbstractButton*> buttons;
+    for (const QString& answer : answers)
+        buttons.append(box.addButton(answer, QMessageBox::ActionRole));
+    if (buttons.isEmpty())
+        return -1;
+    box.setDefaultButton(qobject_cast<QPushButton*>(buttons.first()));
+    box.setEscapeButton(buttons.last());
+    box.exec();
+    const qsizetype chosen = buttons.indexOf(box.clickedButton());
+    return chosen < 0 ? int(buttons.size() - 1) : int(chosen);
 }
 
 void WidgetDialogs::message(const QString& text)

@@ -29,6 +29,9 @@ public:
     virtual void message(const QString& text) = 0;
     // Error box with its own caption, an error icon and an OK button.
     virtual void error(const QString& caption, const QString& text) = 0;
+    // Question box with one button per answer: the index of the answer
+    // chosen. Esc and the close box give the last answer.
+    virtual int choose(const QString& caption, const QString& text, const QStringList& answers) = 0;
     // The chosen file name, or empty text when the user cancels.
     virtual QString saveFileName(const FileDialogOptions& options) = 0;
     virtual QString openFileName(const FileDialogOptions& options) = 0;
@@ -43,6 +46,7 @@ public:
     void information(const QString& text) override;
     void message(const QString& text) override;
     void error(const QString& caption, const QString& text) override;
+    int choose(const QString& caption, const QString& text, const QStringList& answers) override;
     QString saveFileName(const FileDialogOptions& options) override;
     QString openFileName(const FileDialogOptions& options) override;
 

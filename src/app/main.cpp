@@ -54,6 +54,7 @@ int main(int argc, char* argv[])
     TFCOMMServices services;
     services.dialogs = &dialogs;
     services.hidPlatform = platform.get();
+    services.journalFolder = options.journalFolderInUse();
     TFCOMM window(services);
     dialogs.setParent(&window);
     window.show();

@@ -56,6 +56,26 @@ TEST(LinkCommandLineTest, VersionNamesTheProgramAndItsRelease)
     EXPECT_TRUE(CommandLine::usage().contains(QStringLiteral("--version")));
 }
 
+TEST(LinkCommandLineTest, ChoosesTheJournalFolderOrNone)
+{
+    qputenv("XDG_STATE_HOME", "/state");
+    const struct {
+        QStringList arguments;
+        QString folder;
+    } cases[] = {
+        {{}, QStringLiteral("/state/thermologger")},
+        {{QStringLiteral("--journal=/j")}, QStringLiteral("/j")},
+        {{QStringLiteral("--no-journal")}, QString()},
+        {{QStringLiteral("--journal=/j"), QStringLiteral("--no-journal")}, QString()},
+        {{QStringLiteral("--no-journal"), QStringLiteral("--journal=/j")}, QStringLiteral("/j")},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(parsed(c.arguments).journalFolderInUse(), c.folder)
+            << c.arguments.join(' ').toStdString();
+    qunsetenv("XDG_STATE_HOME");
+    EXPECT_EQ(refusal({QStringLiteral("--journal=")}), QStringLiteral("--journal= needs a folder"));
+}
+
 TEST(LinkCommandLineTest, RefusesWhatItDoesNotKnow)
 {
     EXPECT_EQ(refusal({QStringLiteral("--simulated")}),

@@ -15,6 +15,14 @@ void ScriptedDialogs::error(const QString& caption, const QString& text)
     shown.append({QStringLiteral("error"), caption, text});
 }
 
+int ScriptedDialogs::choose(const QString& caption, const QString& text, const QStringList& answers)
+{
+    shown.append({QStringLiteral("question"), caption, text});
+    const qsizetype chosen =
+        choiceAnswers.isEmpty() ? -1 : answers.indexOf(choiceAnswers.takeFirst());
+    return chosen < 0 ? int(answers.size() - 1) : int(chosen);
+}
+
 QString ScriptedDialogs::saveFileName(const FileDialogOptions& options)
 {
     fileDialogs.append(options);
