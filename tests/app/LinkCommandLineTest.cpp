@@ -58,6 +58,7 @@ TEST(LinkCommandLineTest, VersionNamesTheProgramAndItsRelease)
 
 TEST(LinkCommandLineTest, ChoosesTheJournalFolderOrNone)
 {
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", "/state");
     const struct {
         QStringList arguments;
@@ -72,7 +73,10 @@ TEST(LinkCommandLineTest, ChoosesTheJournalFolderOrNone)
     for (const auto& c : cases)
         EXPECT_EQ(parsed(c.arguments).journalFolderInUse(), c.folder)
             << c.arguments.join(' ').toStdString();
-    qunsetenv("XDG_STATE_HOME");
+    if (stateHome.isNull())
+        qunsetenv("XDG_STATE_HOME");
+    else
+        qputenv("XDG_STATE_HOME", stateHome);
     EXPECT_EQ(refusal({QStringLiteral("--journal=")}), QStringLiteral("--journal= needs a folder"));
 }
 
