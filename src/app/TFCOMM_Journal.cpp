@@ -56,38 +56,31 @@ void TFCOMM::OfferLeftoverJournals()
 {
     const QStringList answers{QStringLiteral("Restore"), QStringLiteral("Discard"),
                               QStringLiteral("Decide later")};
+    // The journal library's messages name the file and say what is wrong.
+    const QString kept = QStringLiteral("\n\nThe journal is kept as it is.");
     for (const JournalSummary& summary : journal_->leftovers()) {
-        const QString where = QDir::toNativeSeparators(summary.fileName);
         if (!summary.error.isEmpty()) {
-            Dialogs().error(kJournalCaption,
-                            QStringLiteral("The journal %1 of an earlier run cannot be read: "
-                                           "%2\n\nIt is kept as it is.")
-                                .arg(where, summary.error));
+            Dialogs().error(kJournalCaption, summary.error + kept);
             continue;
         }
         const int answer = Dialogs().choose(kJournalCaption, offerText(summary), answers);
         if (answer == 1) {
             if (!SessionJournal::discard(summary.fileName))
                 Dialogs().error(kJournalCaption,
-                                QStringLiteral("The journal %1 could not be deleted.").arg(where));
+                                QStringLiteral("The journal %1 could not be deleted.")
+                                    .arg(QDir::toNativeSeparators(summary.fileName)));
             continue;
         }
         if (answer != 0)
             continue; // decided later: kept for the next start
         const RestoredJournal restored = journal_->restore(summary.fileName);
         if (!restored.ok) {
-            Dialogs().error(kJournalCaption,
-                            QStringLiteral("The journal %1 could not be restored: %2\n\n"
-                                           "It is kept as it is.")
-                                .arg(where, restored.message));
+            Dialogs().error(kJournalCaption, restored.message + kept);
             continue;
         }
         ShowRestoredTable();
         if (!restored.message.isEmpty())
-            Dialogs().error(kJournalCaption,
-                            QStringLiteral("The journal %1 was damaged: %2\n\nThe rows that "
-                                           "could be read are restored; the journal is kept.")
-                                .arg(where, restored.message));
+            Dialogs().error(kJournalCaption, restored.message + kept);
         // One table: the older journals wait for a later start.
         return;
     }
