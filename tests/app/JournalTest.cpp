@@ -2,6 +2,7 @@
 // its table for the next start to restore; Quit, "Discard" and unreadable
 // journals each end as the user expects.
 #include "EventLoopWait.h"
+#include "FileFaults.h"
 #include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "chart/TChartControl.h"
@@ -254,6 +255,38 @@ TEST_F(JournalTroubleTest, AFolderThatCannotBeWrittenIsToldOnceAndTheJournalResu
     ASSERT_TRUE(run->window->Journal()->waitUntilCommitted());
     EXPECT_EQ(readJournalSummary(run->window->Journal()->journalFile()).rowCount, 6);
     EXPECT_EQ(errors(*run).size(), 1);
+}
+
+TEST_F(JournalTroubleTest, AFullDiskIsToldOnceAndTheJournalCatchesUpWithTheTable)
+{
+    if (!SmallDisk::canMount(dir.path()))
+        GTEST_SKIP() << "mounting a small disk needs root";
+    const SmallDisk disk(dir.path(), 2048);
+    ASSERT_TRUE(disk.mounted());
+    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("filler")), QByteArray(1536 * 1024, 'f')));
+    auto run = start();
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            record(*run, 50, run->window->cds1->rowCount());
+            pumpFor(20);
+            return !errors(*run).isEmpty() || run->window->cds1->rowCount() > 40000;
+        },
+        60000));
+    record(*run, 200, run->window->cds1->rowCount());
+    pumpFor(2500);
+    ASSERT_EQ(errors(*run).size(), 1);
+    EXPECT_TRUE(errors(*run).first().contains(QStringLiteral("no longer protected")));
+
+    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("filler"))));
+    const int rows = run->window->cds1->rowCount();
+    ASSERT_TRUE(pumpUntil(
+        [&] {
+            return run->window->Journal()->waitUntilCommitted(100) &&
+                   readJournalSummary(run->window->Journal()->journalFile()).rowCount == rows;
+        },
+        10000));
+    EXPECT_EQ(errors(*run).size(), 1);
+    run->window->close(); // before the small disk goes
 }
 
 } // namespace
