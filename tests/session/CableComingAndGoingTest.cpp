@@ -3,8 +3,8 @@
 // the link, and a cable coming back while the link is wanted is taken up
 // again for live readings, unless the user or a silent meter ended the wish.
 #include "EventLoopWait.h"
+#include "FakeCableTraffic.h"
 #include "session/LoggerSession.h"
-#include "sim/MeterMessages.h"
 #include "usb/THidDevice.h"
 #include "usb/platform/fake/FakeHidPlatform.h"
 
@@ -12,7 +12,6 @@
 
 #include <QStringList>
 
-#include <algorithm>
 #include <functional>
 
 namespace {
@@ -57,29 +56,11 @@ protected:
         session.closeDevices();
     }
 
-    // One live reading as the cable hands it over: up to seven meter bytes
-    // per 9-byte report (ID, count, bytes), then a report without any.
     static void send(hidfake::FakeHidDevice& to, double value)
     {
-        const std::vector<quint8> line =
-            MeterMessages::lineBytes(MeterMessages::reading(value, 1, '1'));
-        for (std::size_t at = 0; at < line.size(); at += 7) {
-            const std::size_t count = std::min<std::size_t>(7, line.size() - at);
-            std::vector<quint8> report(9, 0);
-            report[1] = quint8(0xF0 | count);
-            std::copy_n(line.begin() + long(at), count, report.begin() + 2);
-            to.pushReport(report);
-        }
-        to.pushReport(std::vector<quint8>(9, 0));
+        fake_cable::send(to, MeterMessages::reading(value, 1, '1'));
     }
-    // The output reports a cable received: "preamble" or the command code.
-    static QStringList sent(const hidfake::FakeHidDevice& to)
-    {
-        QStringList codes;
-        for (const std::vector<quint8>& report : to.outputs())
-            codes << (report[1] == 2 ? QStringLiteral("preamble") : QString::number(report[2]));
-        return codes;
-    }
+    static QStringList sent(const hidfake::FakeHidDevice& to) { return fake_cable::sent(to); }
     void connectAndRecord(double value)
     {
         session.pressConnection(true);
