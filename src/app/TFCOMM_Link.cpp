@@ -57,6 +57,8 @@ void TFCOMM::CreateLinkControls(QWidget* client)
     connect(SetFeature, &QPushButton::clicked, this, &TFCOMM::SetFeatureClick);
     connect(SendData, &QPushButton::clicked, this, &TFCOMM::SendDataClick);
     connect(ConTimer, &QTimer::timeout, this, &TFCOMM::ConTimerTimer);
+    // After "Quit" a cable coming back is left alone while the window goes.
+    connect(BitBtn1, &QPushButton::clicked, session_.get(), &LoggerSession::forgoConnection);
     for (QCheckBox* box : {RecallData, B2400, B4800, B9600})
         connect(box, &QCheckBox::toggled, this, &TFCOMM::PushLinkSettings);
     PushLinkSettings();
@@ -145,7 +147,10 @@ void TFCOMM::USBConClick()
 
 void TFCOMM::linkStateChanged(LinkState state)
 {
+    // The button is set too: a cable that comes back is connected again
+    // without a press.
     const bool connected = state == LinkState::Connected;
+    USBCon->setChecked(connected);
     USBCon->setText(connected ? QStringLiteral("USB Disconnect") : QStringLiteral("USB Connection"));
     RecallData->setEnabled(!connected);
 }

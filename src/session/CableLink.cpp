@@ -47,6 +47,7 @@ QString CableLink::open(hid::Platform* platform, THidNotifyEvent onChange,
 void CableLink::close()
 {
     active_ = nullptr;
+    linked_ = nullptr;
     for (int row = 0; row < cables_.count(); ++row) {
         if (THidDevice* device = cables_.device(row))
             device->SetOnReport(nullptr);
@@ -57,16 +58,29 @@ void CableLink::close()
 
 void CableLink::relist()
 {
-    active_ = nullptr;
-    cables_.clear();
+    // The controller keeps one object per plugged-in device, so the kept
+    // object is listed again as itself; an unplugged one is checked in with
+    // the other lines, which stops its reader.
+    THidDevice* kept = linked_ && linked_->PluggedIn() ? linked_ : nullptr;
+    linked_ = kept;
+    if (active_ != kept)
+        active_ = nullptr;
+    cables_.clear(kept);
     if (controller_)
         controller_->EnumerateDevices();
-    cables_.chooseCable();
+    if (kept && cables_.rowOf(kept) < 0) {
+        active_ = linked_ = nullptr;
+        delete kept;
+        kept = nullptr;
+    }
+    cables_.chooseCable(kept);
 }
 
 bool CableLink::enumerated(THidDevice* device, qint32 index)
 {
-    cables_.add(CableList::caption(device), controller_->CheckOutAt(index));
+    // The linked cable is still checked out: it takes its line again.
+    cables_.add(CableList::caption(device),
+                device == linked_ ? device : controller_->CheckOutAt(index));
     return true;
 }
 
@@ -79,19 +93,24 @@ THidDevice* CableLink::selectCable()
 void CableLink::stopReading()
 {
     if (selectCable() && active_->CanReadWrite())
-        active_->SetOnReport(nullptr);
+        stopActive();
 }
 
 void CableLink::stopActive()
 {
-    if (active_)
-        active_->SetOnReport(nullptr);
+    if (!active_)
+        return;
+    active_->SetOnReport(nullptr);
+    if (active_ == linked_)
+        linked_ = nullptr;
 }
 
 void CableLink::startReading(const THidDataEvent& handler)
 {
-    if (active_)
-        active_->SetOnReport(handler);
+    if (!active_)
+        return;
+    active_->SetOnReport(handler);
+    linked_ = active_;
 }
 
 bool CableLink::writeFeature(const CableFeatureReport::SpeedBoxes& boxes)

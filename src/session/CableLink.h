@@ -34,12 +34,17 @@ public:
     // Readers end and the devices go back before the controller goes.
     void close();
     // The listed devices are checked in and listed afresh, the cable chosen.
-    // ActiveCable is cleared: it must not outlive its object.
+    // The linked cable, while it stays plugged in, keeps its object, its line
+    // and its reader, so no report is lost to another device coming or going;
+    // one that has left is checked in and the link is gone. ActiveCable is
+    // cleared unless it is the kept object: it must not outlive its object.
     void relist();
 
     const CableList& cables() const { return cables_; }
     THidDevice* const& active() const { return active_; }
     THidDevice* selectCable(); // ActiveCable := the chosen device
+    // The device reading for the session (none: no link).
+    THidDevice* linked() const { return linked_; }
 
     void stopReading();   // ActiveCable := chosen; its reader stops
     void stopActive();    // the reader of ActiveCable as last set stops
@@ -60,4 +65,5 @@ private:
     std::unique_ptr<THidDeviceController> controller_;
     CableList cables_;
     THidDevice* active_ = nullptr;
+    THidDevice* linked_ = nullptr;
 };

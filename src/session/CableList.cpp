@@ -26,21 +26,34 @@ void CableList::add(const QString& caption, THidDevice* checkedOut)
     lines_.push_back({caption, checkedOut});
 }
 
-void CableList::clear()
+void CableList::clear(const THidDevice* spared)
 {
     chosen_ = -1;
-    for (const Line& line : lines_)
-        delete line.device;
+    for (const Line& line : lines_) {
+        if (line.device != spared)
+            delete line.device;
+    }
     lines_.clear();
 }
 
-void CableList::chooseCable()
+void CableList::chooseCable(const THidDevice* kept)
 {
-    chosen_ = -1;
+    chosen_ = kept ? rowOf(kept) : -1;
+    if (chosen_ >= 0)
+        return;
     for (int row = 0; row < count(); ++row) {
         if (caption(row) == QLatin1String(kCableProduct))
             chosen_ = row;
     }
+}
+
+int CableList::rowOf(const THidDevice* device) const
+{
+    for (int row = 0; row < count(); ++row) {
+        if (lines_[std::size_t(row)].device == device)
+            return row;
+    }
+    return -1;
 }
 
 THidDevice* CableList::device(int row) const

@@ -24,8 +24,12 @@ public:
 
     void add(const QString& caption, THidDevice* checkedOut);
     // Destroys the device objects, which checks them in; no line is chosen.
-    void clear();
-    void chooseCable();
+    // A spared device is only taken off its line: its owner keeps it.
+    void clear(const THidDevice* spared = nullptr);
+    // The line of `kept` when it is listed (a connected cable keeps its
+    // selection), otherwise the last line captioned "USB to Serial".
+    void chooseCable(const THidDevice* kept = nullptr);
+    int rowOf(const THidDevice* device) const; // -1: not listed
 
     int count() const { return static_cast<int>(lines_.size()); }
     const QString& caption(int row) const { return lines_[std::size_t(row)].caption; }

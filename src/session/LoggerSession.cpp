@@ -66,6 +66,7 @@ void LoggerSession::tell(const QString& text)
 
 void LoggerSession::noCable(const char* text)
 {
+    wanted_ = false;
     tell(QString::fromUtf8(text));
     notify([](SessionObserver& o) { o.connectionReleased(); });
 }
@@ -81,21 +82,46 @@ void LoggerSession::openDevices(hid::Platform* platform)
 
 void LoggerSession::closeDevices()
 {
+    wanted_ = false;
     link_.close();
 }
 
 void LoggerSession::devicesChanged(QObject*)
 {
-    link_.stopReading();
+    // The relisting keeps the linked cable reading while it is plugged in;
+    // any other device may come or go meanwhile.
     link_.relist();
     notify([](SessionObserver& o) { o.devicesListed(); });
+    if (wanted_ && !link_.linked())
+        resumeLink();
 }
 
-void LoggerSession::deviceRemoved(THidDevice*)
+void LoggerSession::deviceRemoved(THidDevice* device)
 {
-    // Only the wish to be connected ends; the reader and the meter are left
-    // to the device-change cycle that follows.
-    notify([](SessionObserver& o) { o.connectionReleased(); });
+    // Only the linked cable's leaving matters: the button goes up and the
+    // relisting that follows checks the cable in, which ends its reader.
+    // The wish to be connected stays, so the cable is taken up again when it
+    // comes back.
+    if (device && device == link_.linked())
+        notify([](SessionObserver& o) { o.connectionReleased(); });
+}
+
+void LoggerSession::resumeLink()
+{
+    // As a connect press for live readings, but never a download: a cable
+    // that comes back must not empty the table. Rows and the schedule's
+    // state go on from where the cable left.
+    THidDevice* cable = link_.selectCable();
+    if (!cable || !cable->CanReadWrite())
+        return;
+    state_.EmptyReportCount = 0;
+    state_.ReportHex.clear();
+    downloading_ = false;
+    sendSpeed();
+    sendPreamble();
+    link_.startReading(THidDataEvent(this, &LoggerSession::takeReport));
+    sendCommand(MeterCommands::StartLive);
+    notify([](SessionObserver& o) { o.linkStateChanged(SessionObserver::LinkState::Connected); });
 }
 
 void LoggerSession::stopReading()
@@ -125,6 +151,7 @@ void LoggerSession::pressConnection(bool connect)
 {
     // Reports go out in this order: feature report (serial speed), then on
     // connect the preamble and command 1 or 7, on disconnect command 2.
+    wanted_ = false;
     link_.stopReading();
     sendSpeed();
     state_.EmptyReportCount = 0;
@@ -133,6 +160,8 @@ void LoggerSession::pressConnection(bool connect)
         return;
 
     if (connect) {
+        wanted_ = true;
+        downloading_ = recall_;
         notify([](SessionObserver& o) { o.linkStateChanged(SessionObserver::LinkState::Connected); });
         state_.ReportHex.clear();
         link_.stopReading();
@@ -159,7 +188,7 @@ void LoggerSession::pressConnection(bool connect)
 
 void LoggerSession::takeReport(THidDevice*, quint8, const quint8* data, quint16 size)
 {
-    FrameBuilder(state_).takeReport(data, size, recall_, frameActions_);
+    FrameBuilder(state_).takeReport(data, size, downloading_, frameActions_);
 }
 
 void LoggerSession::watchdogTick()
@@ -172,6 +201,7 @@ void LoggerSession::watchdogTick()
     }
     if (state_.EmptyReportCount >= kSilentReports) {
         state_.EmptyReportCount = 0;
+        wanted_ = false; // the meter is off: a cable coming back is not taken up
         notify([](SessionObserver& o) { o.connectionReleased(); });
         link_.stopActive();
         tell(QString::fromUtf8(kMeterNotReady));

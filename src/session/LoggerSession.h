@@ -45,6 +45,11 @@ public:
     void openDevices(hid::Platform* platform);
     void closeDevices();
     void pressConnection(bool connect); // the press and the state it asks for
+    // The user quits: a cable that comes back is left alone.
+    void forgoConnection() { wanted_ = false; }
+    // A connect press succeeded and no disconnect, quit or silent meter has
+    // ended it since: a cable that comes back is connected again.
+    bool connectionWanted() const { return wanted_; }
     THidDevice* selectCable() { return link_.selectCable(); }
     void stopReading();
     void sendSpeed();
@@ -63,6 +68,7 @@ public:
 private:
     void devicesChanged(QObject* sender);
     void deviceRemoved(THidDevice* device);
+    void resumeLink();
     void tell(const QString& text);
     void noCable(const char* text);
     template <typename Call> void notify(Call call);
@@ -74,6 +80,8 @@ private:
     ScheduleSettings schedule_;
     CableFeatureReport::SpeedBoxes speed_{true, false, false}; // 2400, as the window starts
     bool recall_ = false;
+    bool wanted_ = false;
+    bool downloading_ = false; // the link was asked for stored readings
     WallClock clock_;
     std::function<QDateTime()> now_;
     FrameBuilder::Actions frameActions_;

@@ -20,10 +20,13 @@ public:
 
     // The device list was refilled; the session's cables() holds it.
     virtual void devicesListed() {}
-    // Connected after a connect press, idle after a disconnect press.
+    // Connected after a connect press, or when a cable comes back while the
+    // link is wanted (a connect button goes down again); idle after a
+    // disconnect press.
     virtual void linkStateChanged(LinkState) {}
-    // The connection no longer counts as wanted (no cable, a silent meter, a
-    // removed device): a connect button goes up. The link state is left.
+    // The link is down without a disconnect press (no cable, a silent meter,
+    // the linked cable removed): a connect button goes up, the link state is
+    // left. Only after the cable's removal is the link still wanted.
     virtual void connectionReleased() {}
     // The watchdog: true when a frame was decoded, false about 30 ms later.
     virtual void readingsArriving(bool) {}

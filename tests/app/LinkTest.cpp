@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
 
@@ -114,7 +115,7 @@ TEST_F(LinkTest, StartShortcutWhileTheButtonIsUpRunsTheDisconnectPath)
     EXPECT_TRUE(window->actions().contains(window->START1)); // reachable with the menu hidden
     window->USBCon->click();
     ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
-    window->USBCon->setChecked(false); // as a removal elsewhere leaves it
+    window->USBCon->setChecked(false); // as the cable's removal leaves it
 
     window->START1->trigger();
     EXPECT_FALSE(reading());
@@ -184,19 +185,26 @@ TEST_F(LinkTest, WithoutACableTheUserIsToldAndTheButtonGoesUp)
     EXPECT_EQ(window->ActiveCable, nullptr);
 }
 
-TEST_F(LinkTest, AnotherDevicePluggedInStopsTheReadingsSilently)
+TEST_F(LinkTest, AnotherDeviceComingAndGoingLeavesTheReadingsRunning)
 {
     start();
     window->USBCon->click();
     ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
+    THidDevice* linked = window->ActiveCable;
 
-    platform->plugDevice(QStringLiteral("Keyboard"), 0x0001, 0x0002);
+    const quint32 keyboard = platform->plugDevice(QStringLiteral("Keyboard"), 0x0001, 0x0002);
     EXPECT_EQ(window->DevListBox->count(), 2);
     EXPECT_EQ(window->DevListBox->currentItem()->text(), QStringLiteral("USB to Serial"));
-    EXPECT_FALSE(reading());
+    EXPECT_TRUE(reading());
+    EXPECT_EQ(cable(), linked); // the same object, still selected
+    EXPECT_EQ(window->ActiveCable, linked);
+    ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
+
+    platform->unplug(keyboard);
+    EXPECT_EQ(window->DevListBox->count(), 1);
     EXPECT_TRUE(window->USBCon->isChecked());
-    EXPECT_EQ(window->ActiveCable, nullptr); // its object was checked in
-    pumpFor(50);
+    EXPECT_EQ(window->USBCon->text(), QStringLiteral("USB Disconnect"));
+    ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
     EXPECT_TRUE(dialogs.texts().isEmpty());
 
     window->USBCon->click(); // the next press disconnects
@@ -223,6 +231,43 @@ TEST_F(LinkTest, CableRemovedWhileConnectedLeavesNothingForTheWatchdogToTouch)
     EXPECT_TRUE(window->USBCon->isChecked());
     ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
     EXPECT_TRUE(dialogs.texts().isEmpty());
+}
+
+TEST_F(LinkTest, CableComingBackWhileConnectedResumesLiveReadings)
+{
+    start();
+    window->RecordSI->setChecked(false); // every reading becomes a record
+    window->USBCon->click();
+    ASSERT_TRUE(pumpUntil([&] { return window->cds1->rowCount() >= 1; }));
+
+    platform->unplug(platform->cableInstance());
+    EXPECT_FALSE(window->USBCon->isChecked());
+    EXPECT_EQ(window->USBCon->text(), QStringLiteral("USB Disconnect"));
+    EXPECT_FALSE(reading());
+    const int rows = window->cds1->rowCount();
+
+    platform->plugCable();
+    EXPECT_TRUE(window->USBCon->isChecked());
+    EXPECT_EQ(window->USBCon->text(), QStringLiteral("USB Disconnect"));
+    EXPECT_FALSE(window->RecallData->isEnabled());
+    EXPECT_TRUE(reading());
+    ASSERT_TRUE(pumpUntil([&] { return window->cds1->rowCount() > rows; }));
+    EXPECT_EQ(window->cds1->rows().number(rows), rows + 1); // numbering goes on
+    EXPECT_EQ(meterBytes(), QStringLiteral("5A 00 01 5A 00 01"));
+    EXPECT_TRUE(dialogs.texts().isEmpty());
+}
+
+TEST_F(LinkTest, CableComingBackAfterQuitIsLeftAlone)
+{
+    start();
+    window->USBCon->click();
+    ASSERT_TRUE(frameArrives(QStringLiteral("1DA")));
+    window->BitBtn1->click();
+    platform->unplug(platform->cableInstance());
+    platform->plugCable();
+    EXPECT_FALSE(window->USBCon->isChecked());
+    EXPECT_FALSE(reading());
+    EXPECT_EQ(meterBytes(), QStringLiteral("5A 00 01"));
 }
 
 TEST_F(LinkTest, GarbageMessageBetweenGoodOnesKeepsTheLinkUp)

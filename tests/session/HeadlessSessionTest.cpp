@@ -4,6 +4,7 @@
 // what the cable received, the table's rows and what the session reported,
 // in its order.
 #include "EventLoopWait.h"
+#include "FakeCableTraffic.h"
 #include "recording/ReadingTable.h"
 #include "session/LoggerSession.h"
 #include "sim/MeterMessages.h"
@@ -82,28 +83,8 @@ protected:
         session.openDevices(&platform);
     }
 
-    // One meter message as the cable hands it over: up to seven meter bytes
-    // per 9-byte report (ID, count, bytes), then a report without any.
-    void send(const std::string& digits)
-    {
-        const std::vector<quint8> line = MeterMessages::lineBytes(digits);
-        for (std::size_t at = 0; at < line.size(); at += 7) {
-            const std::size_t count = std::min<std::size_t>(7, line.size() - at);
-            std::vector<quint8> report(9, 0);
-            report[1] = quint8(0xF0 | count);
-            std::copy_n(line.begin() + long(at), count, report.begin() + 2);
-            cable->pushReport(report);
-        }
-        cable->pushReport(std::vector<quint8>(9, 0));
-    }
-    // The output reports the cable received: "preamble" or the command code.
-    QStringList sent() const
-    {
-        QStringList codes;
-        for (const std::vector<quint8>& report : cable->outputs())
-            codes << (report[1] == 2 ? QStringLiteral("preamble") : QString::number(report[2]));
-        return codes;
-    }
+    void send(const std::string& digits) { fake_cable::send(*cable, digits); }
+    QStringList sent() const { return fake_cable::sent(*cable); }
     bool reading() const
     {
         const THidDevice* device = session.cables().chosenDevice();
