@@ -68,21 +68,22 @@ protected:
         return QDir(folder.isEmpty() ? dir.path() : folder)
             .entryList({QStringLiteral("journal-*.sqlite")}, QDir::Files, QDir::Name);
     }
-    static QStringList questions(const Program& run)
+    // The texts of the boxes of one kind ("question", "error") a run showed.
+    static QStringList shownTexts(const Program& run, QLatin1String kind)
     {
         QStringList texts;
         for (const ScriptedDialogs::Shown& shown : run.dialogs.shown)
-            if (shown.kind == QLatin1String("question"))
+            if (shown.kind == kind)
                 texts << shown.text;
         return texts;
     }
+    static QStringList questions(const Program& run)
+    {
+        return shownTexts(run, QLatin1String("question"));
+    }
     static QStringList errors(const Program& run)
     {
-        QStringList texts;
-        for (const ScriptedDialogs::Shown& shown : run.dialogs.shown)
-            if (shown.kind == QLatin1String("error"))
-                texts << shown.text;
-        return texts;
+        return shownTexts(run, QLatin1String("error"));
     }
     static QByteArray saved(Program& run, const QString& fileName)
     {
