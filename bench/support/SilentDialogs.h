@@ -11,4 +11,5 @@ public:
     void error(const QString&, const QString&) override {}
     QString saveFileName(const FileDialogOptions&) override { return {}; }
     QString openFileName(const FileDialogOptions&) override { return {}; }
+    int choose(const QString&, const QString&, const QStringList&) override { return -1; }
 };
