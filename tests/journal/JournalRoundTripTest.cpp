@@ -141,15 +141,28 @@ TEST_P(JournalRoundTrip, RestoresTheTableAsItStood)
 INSTANTIATE_TEST_SUITE_P(Changes, JournalRoundTrip, ::testing::ValuesIn(kScenarios),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A row appended is committed within a second without anyone asking.
-TEST(JournalCommit, ARecordedRowIsOnDiskWithinASecondOrSo)
-{
+// A journal of a recording table, started.
+class JournalCommit : public ::testing::Test {
+protected:
+    JournalCommit() { journal.start(); }
+
     QTemporaryDir dir;
     ReadingTable table;
-    ScheduleState state;
-    state.NextRecordNo = 1;
-    TableJournal journal(table, state, dir.filePath("j.sqlite"));
-    journal.start();
+    ScheduleState state{startState()};
+    TableJournal journal{table, state, dir.filePath("j.sqlite")};
+
+private:
+    static ScheduleState startState()
+    {
+        ScheduleState start;
+        start.NextRecordNo = 1;
+        return start;
+    }
+};
+
+// A row appended is committed within a second without anyone asking.
+TEST_F(JournalCommit, ARecordedRowIsOnDiskWithinASecondOrSo)
+{
     record(table, state, 1);
     QElapsedTimer waited;
     waited.start();
@@ -160,14 +173,8 @@ TEST(JournalCommit, ARecordedRowIsOnDiskWithinASecondOrSo)
 
 // The files as a power cut leaves them (database and WAL, no shared
 // memory) restore everything committed, and are read without being changed.
-TEST(JournalCommit, FilesCopiedWhileRecordingRestoreUnchanged)
+TEST_F(JournalCommit, FilesCopiedWhileRecordingRestoreUnchanged)
 {
-    QTemporaryDir dir;
-    ReadingTable table;
-    ScheduleState state;
-    state.NextRecordNo = 1;
-    TableJournal journal(table, state, dir.filePath("j.sqlite"));
-    journal.start();
     record(table, state, 3000);
     ASSERT_TRUE(journal.writer().waitUntilCommitted());
     const QString image = dir.filePath("image.sqlite");
