@@ -2,7 +2,6 @@
 // its table for the next start to restore; Quit, "Discard" and unreadable
 // journals each end as the user expects.
 #include "EventLoopWait.h"
-#include "FileFaults.h"
 #include "WindowTest.h"
 #include "app/TFCOMM.h"
 #include "chart/TChartControl.h"
@@ -136,25 +135,6 @@ TEST_F(JournalRestoreTest, ACrashedRecordingComesBackExactlyAndSavesTheSameBytes
     EXPECT_EQ(journals(), QStringList{QFileInfo(w.Journal()->journalFile()).fileName()});
 }
 
-TEST_F(JournalRestoreTest, RowsRecordedASecondAgoAreOnDiskWhileTheProgramRuns)
-{
-    auto running = start();
-    record(*running, 5);
-    pumpFor(2500);
-    // What a power cut leaves: the files as they are now, without the lock.
-    QTemporaryDir copy;
-    const QString journal = running->window->Journal()->journalFile();
-    for (const char* suffix : {"", "-wal", "-shm"}) {
-        if (QFile::exists(journal + suffix)) {
-            ASSERT_TRUE(QFile::copy(journal + suffix,
-                                    copy.filePath(QFileInfo(journal).fileName() + suffix)));
-        }
-    }
-    auto next = start({QStringLiteral("Restore")}, copy.path());
-    EXPECT_EQ(next->window->cds1->rowCount(), 5);
-    EXPECT_EQ(next->window->State.NextRecordNo, 6);
-}
-
 class JournalOfferTest : public JournalTest {};
 
 TEST_F(JournalOfferTest, QuitAndTheCloseBoxRemoveTheJournal)
@@ -219,22 +199,6 @@ TEST_F(JournalOfferTest, ADamagedJournalIsReportedKeptAndTheStartGoesOn)
     EXPECT_EQ(run->window->cds1->rowCount(), 2);
 }
 
-TEST_F(JournalOfferTest, ASecondProgramAtTheSameTimeKeepsItsOwnJournal)
-{
-    auto first = start();
-    record(*first, 4);
-    ASSERT_TRUE(first->window->Journal()->waitUntilCommitted());
-    auto second = start();
-    EXPECT_TRUE(questions(*second).isEmpty()); // the first one's is held
-    record(*second, 2);
-    const std::pair<Program*, int> runs[] = {{first.get(), 4}, {second.get(), 2}};
-    for (const auto& [run, rows] : runs) {
-        ASSERT_TRUE(run->window->Journal()->waitUntilCommitted());
-        EXPECT_EQ(readJournalSummary(run->window->Journal()->journalFile()).rowCount, rows);
-    }
-    EXPECT_EQ(journals().size(), 2);
-}
-
 class JournalTroubleTest : public JournalTest {};
 
 TEST_F(JournalTroubleTest, AFolderThatCannotBeWrittenIsToldOnceAndTheJournalResumes)
@@ -256,38 +220,6 @@ TEST_F(JournalTroubleTest, AFolderThatCannotBeWrittenIsToldOnceAndTheJournalResu
     ASSERT_TRUE(run->window->Journal()->waitUntilCommitted());
     EXPECT_EQ(readJournalSummary(run->window->Journal()->journalFile()).rowCount, 6);
     EXPECT_EQ(errors(*run).size(), 1);
-}
-
-TEST_F(JournalTroubleTest, AFullDiskIsToldOnceAndTheJournalCatchesUpWithTheTable)
-{
-    if (!SmallDisk::canMount(dir.path()))
-        GTEST_SKIP() << "mounting a small disk needs root";
-    const SmallDisk disk(dir.path(), 2048);
-    ASSERT_TRUE(disk.mounted());
-    ASSERT_TRUE(writeFile(dir.filePath(QStringLiteral("filler")), QByteArray(1536 * 1024, 'f')));
-    auto run = start();
-    ASSERT_TRUE(pumpUntil(
-        [&] {
-            record(*run, 50, run->window->cds1->rowCount());
-            pumpFor(20);
-            return !errors(*run).isEmpty() || run->window->cds1->rowCount() > 40000;
-        },
-        60000));
-    record(*run, 200, run->window->cds1->rowCount());
-    pumpFor(2500);
-    ASSERT_EQ(errors(*run).size(), 1);
-    EXPECT_TRUE(errors(*run).first().contains(QStringLiteral("no longer protected")));
-
-    ASSERT_TRUE(QFile::remove(dir.filePath(QStringLiteral("filler"))));
-    const int rows = run->window->cds1->rowCount();
-    ASSERT_TRUE(pumpUntil(
-        [&] {
-            return run->window->Journal()->waitUntilCommitted(100) &&
-                   readJournalSummary(run->window->Journal()->journalFile()).rowCount == rows;
-        },
-        10000));
-    EXPECT_EQ(errors(*run).size(), 1);
-    run->window->close(); // before the small disk goes
 }
 
 } // namespace

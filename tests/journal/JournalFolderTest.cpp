@@ -108,25 +108,4 @@ TEST_F(JournalFolderTest, LeftOversComeNewestFirstWithoutEmptyOnes)
     EXPECT_EQ(offered[3].ended, QDateTime(QDate(2024, 1, 1), QTime(10, 0), Qt::UTC));
 }
 
-TEST_F(JournalFolderTest, RemovedJournalsLeaveNoFilesBehind)
-{
-    JournalFolder folder(dir.path());
-    ASSERT_TRUE(folder.claim());
-    const QString other = leftOver(2, "2024-01-01T10:00:00.000Z");
-    ASSERT_TRUE(writeJournal(folder.journalFile(), ReadingTable()));
-    folder.removeJournal();
-    EXPECT_TRUE(JournalFolder::removeFiles(other));
-    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
-}
-
-TEST_F(JournalFolderTest, AFolderThatCannotBeMadeIsAMessage)
-{
-    QFile blocker(dir.filePath("file"));
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
-    JournalFolder folder(dir.filePath("file/journals"));
-    EXPECT_FALSE(folder.claim());
-    EXPECT_TRUE(folder.error().contains("file/journals"));
-    EXPECT_TRUE(folder.leftovers().empty());
-}
-
 } // namespace

@@ -138,20 +138,6 @@ INSTANTIATE_TEST_SUITE_P(
         OtherDeviceCase{"SecondCableArrives", [](auto& p, auto&) { p.plug(cableProfile()); }, 3}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(LinkedCable, CableLeavingEndsTheLinkButKeepsItWanted)
-{
-    connectAndRecord(21.0);
-    platform.unplug(cable);
-    platform.fireDeviceChange();
-
-    EXPECT_EQ(face.events, QStringList{"released"});
-    EXPECT_EQ(session.cables().count(), 1);
-    EXPECT_EQ(session.cables().chosen(), -1);
-    EXPECT_EQ(session.activeCable(), nullptr);
-    EXPECT_TRUE(session.connectionWanted());
-    EXPECT_EQ(session.table().rowCount(), 1);
-}
-
 // The cable comes back after a connection for live or for stored readings.
 class CableComesBack : public LinkedCable, public ::testing::WithParamInterface<bool> {};
 
@@ -170,7 +156,14 @@ TEST_P(CableComesBack, ResumesLiveReadingsWithRowsKept)
     const qint32 nextBefore = session.state().NextRecordNo;
     face.events.clear();
 
-    cableLeavesAndComesBack();
+    // Leaving ends the link but keeps it wanted.
+    platform.unplug(cable);
+    platform.fireDeviceChange();
+    EXPECT_EQ(session.cables().chosen(), -1);
+    EXPECT_EQ(session.activeCable(), nullptr);
+    EXPECT_TRUE(session.connectionWanted());
+    cable = platform.plug(cableProfile());
+    platform.fireDeviceChange();
     send(*cable, 24.5);
 
     EXPECT_EQ(face.events, (QStringList{"released", "connected"}));

@@ -55,7 +55,10 @@ private:
     void rowAppended(int row) override { events << QStringLiteral("row %1").arg(row); }
     void tableEmptied() override { events << QStringLiteral("emptied"); }
     void chartValueAdded(double value) override { events << QStringLiteral("chart %1").arg(value); }
-    void information(const QString& text) override { events << QStringLiteral("info ") + text.trimmed(); }
+    void information(const QString& text) override
+    {
+        events << QStringLiteral("info ") + text.trimmed();
+    }
 
     LoggerSession& session_;
 };
@@ -68,18 +71,16 @@ QString frameOf(const std::string& digits)
 
 class FakeCableSession : public ::testing::Test {
 protected:
-    explicit FakeCableSession(bool withCable = true)
+    FakeCableSession()
     {
-        if (withCable) {
-            hidfake::DeviceProfile profile;
-            profile.product = u"USB to Serial";
-            cable = platform.plug(profile);
-        }
+        hidfake::DeviceProfile profile;
+        profile.product = u"USB to Serial";
+        cable = platform.plug(profile);
         ScheduleSettings everyReading;
         everyReading.intervalOn = false;
         session.setSchedule(everyReading);
-        session.setLimits({QStringLiteral("20"), QStringLiteral("30"), QStringLiteral("0"),
-                           QStringLiteral("0")});
+        session.setLimits(
+            {QStringLiteral("20"), QStringLiteral("30"), QStringLiteral("0"), QStringLiteral("0")});
         session.openDevices(&platform);
     }
 
@@ -146,46 +147,11 @@ TEST_F(FakeCableSession, DownloadEmptiesTheTableAndStopsTheMeterAfterItsLastStor
     session.pressConnection(false);
 
     EXPECT_EQ(sent(), (QStringList{"preamble", "7", "2", "2"}));
-    EXPECT_EQ(face.events,
-              (QStringList{"connected", kRecordDeleted, "emptied", kRecordDeleted,
-                           "decoded 022.0 Pass", "row 0", "chart 22", "decoded 023.0 Pass",
-                           "row 1", "chart 23", "idle"}));
+    EXPECT_EQ(face.events, (QStringList{"connected", kRecordDeleted, "emptied", kRecordDeleted,
+                                        "decoded 022.0 Pass", "row 0", "chart 22",
+                                        "decoded 023.0 Pass", "row 1", "chart 23", "idle"}));
     EXPECT_EQ(session.table().rows().number(0), 1);
     EXPECT_EQ(session.state().NextRecordNo, 3);
-}
-
-TEST_F(FakeCableSession, SilentMeterReleasesTheConnectionOnTheWatchdogsThirdTick)
-{
-    session.pressConnection(true);
-    face.events.clear();
-    session.state().EmptyReportCount = 3000;
-    session.watchdogTick();
-    session.watchdogTick();
-    EXPECT_TRUE(face.events.isEmpty());
-    session.watchdogTick();
-    EXPECT_EQ(face.events,
-              (QStringList{"released", QStringLiteral("info USB interface cable is securely "
-                                                      "connected, please check if the meter is "
-                                                      "ready.")}));
-    EXPECT_FALSE(reading());
-    EXPECT_EQ(session.state().EmptyReportCount, 0);
-}
-
-class NoCableSession : public FakeCableSession {
-protected:
-    NoCableSession() : FakeCableSession(false) {}
-};
-
-TEST_F(NoCableSession, PressesTellTheUserAndReleaseTheConnection)
-{
-    const QString notConnected = QStringLiteral(
-        "info USB interface cable is not securely connected, please check and re-try.");
-    session.pressConnection(true);
-    session.sendCommand(2);
-    EXPECT_EQ(face.events, (QStringList{"listed -1", notConnected, "released",
-                                        QStringLiteral("info USB端未连接产品，请检查!"),
-                                        "released"}));
-    EXPECT_EQ(session.activeCable(), nullptr);
 }
 
 // One frame shown without a cable: what the schedule lets through.
@@ -222,11 +188,11 @@ TEST_P(SessionSchedule, ReportsTheReadingThenWhatTheScheduleMadeOfIt)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, SessionSchedule,
-    ::testing::Values(
-        ScheduleCase{"Due", true, 0, 10, {"decoded 025.0 Fail", "row 0", "chart 25"}},
-        ScheduleCase{"NotDue", true, 3, 10, {"decoded 025.0 Fail", "chart 25"}},
-        ScheduleCase{"IntervalOff", false, 3, 10, {"decoded 025.0 Fail", "row 0", "chart 25"}},
-        ScheduleCase{"LimitReached", true, 0, 0, {"decoded 025.0 Fail"}}),
+    ::testing::Values(ScheduleCase{"Due", true, 0, 10, {"decoded 025.0 Fail", "row 0", "chart 25"}},
+                      ScheduleCase{"NotDue", true, 3, 10, {"decoded 025.0 Fail", "chart 25"}},
+                      ScheduleCase{
+                          "IntervalOff", false, 3, 10, {"decoded 025.0 Fail", "row 0", "chart 25"}},
+                      ScheduleCase{"LimitReached", true, 0, 0, {"decoded 025.0 Fail"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(SimulatedCableSession, WholeDownloadOfTheBuiltInMeterBecomesRows)
