@@ -4,6 +4,7 @@
 
 #include "app/UserDialogs.h"
 #include "chart/TChartControl.h"
+#include "protocol/NumberText.h"
 #include "recording/ReadingTable.h"
 #include "session/LoggerSession.h"
 #include "session/SessionJournal.h"
@@ -92,14 +93,12 @@ void TFCOMM::ShowRestoredTable()
     ChartClear();
     const ReadingStore& rows = cds1->rows();
     for (int r = 0; r < rows.rowCount(); ++r) {
-        QString text = rows.text(r, ReadingField::AValue).trimmed();
-        text.replace(DecimalSep, QStringLiteral("."));
-        bool ok = false;
-        const double value = text.toDouble(&ok);
-        if (!ok)
+        const std::optional<double> value =
+            numberFromText(rows.text(r, ReadingField::AValue), DecimalSep);
+        if (!value)
             continue;
-        ChartWidenRange(value);
-        ChartControl->AddValue(value);
+        ChartWidenRange(*value);
+        ChartControl->AddValue(*value);
     }
     ChartControl->LastPage();
     ShowChartPage();

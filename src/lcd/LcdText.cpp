@@ -303,24 +303,20 @@ private:
         const int left = int(std::lround(cellX)), top = int(std::lround(top_));
         const int right = left + int(std::lround(glyphWidth_)) - 1, bottom = top + height - 1;
         const int middle = top + height / 2;
-        const auto fill = [&](int x1, int y1, int x2, int y2) {
-            p_.drawRect(QRect(QPoint(x1, y1), QPoint(x2, y2)));
+        // Each segment as a line of whole pixels from one corner to another.
+        const struct {
+            unsigned bit;
+            QPoint from, to;
+        } lines[] = {
+            {A, {left, top}, {right, top}},        {G, {left, middle}, {right, middle}},
+            {D, {left, bottom}, {right, bottom}},  {F, {left, top}, {left, middle}},
+            {E, {left, middle}, {left, bottom}},   {B, {right, top}, {right, middle}},
+            {C, {right, middle}, {right, bottom}},
         };
-        const unsigned bits = g.segments;
-        if (bits & A)
-            fill(left, top, right, top);
-        if (bits & G)
-            fill(left, middle, right, middle);
-        if (bits & D)
-            fill(left, bottom, right, bottom);
-        if (bits & F)
-            fill(left, top, left, middle);
-        if (bits & E)
-            fill(left, middle, left, bottom);
-        if (bits & B)
-            fill(right, top, right, middle);
-        if (bits & C)
-            fill(right, middle, right, bottom);
+        for (const auto& line : lines) {
+            if (g.segments & line.bit)
+                p_.drawRect(QRect(line.from, line.to));
+        }
         // The kelvin symbol's arms: from the top right to the stem's middle
         // and back down to the bottom right, one pixel wide.
         if (!g.strokes.empty()) {
