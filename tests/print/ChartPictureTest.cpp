@@ -121,18 +121,4 @@ TEST_F(FailedPictureSave, AFullDiskKeepsTheOldFile)
     }
 }
 
-TEST_F(FailedPictureSave, AMissingFolderNamesTheFileAndTheReason)
-{
-    QTemporaryDir dir;
-    for (const PictureCase& c : kPictures) {
-        const QString name =
-            dir.filePath(QStringLiteral("no/such/folder/") + QLatin1String(c.name));
-        const QString error = chart_picture::save(image, name);
-        EXPECT_TRUE(error.startsWith(QLatin1String("Cannot create file ")) &&
-                    error.contains(QDir::toNativeSeparators(name)) &&
-                    error.contains(QString::fromLocal8Bit(std::strerror(ENOENT))))
-            << error.toStdString();
-    }
-}
-
 } // namespace
